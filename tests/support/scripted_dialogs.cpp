@@ -1,0 +1,29 @@
+#include "support/scripted_dialogs.h"
+
+namespace pwtest {
+
+ScriptedDialogs::ScriptedDialogs() { platform::SetDialogSeam(this); }
+
+ScriptedDialogs::~ScriptedDialogs() { platform::SetDialogSeam(nullptr); }
+
+void ScriptedDialogs::message(const QString& text)
+{
+    messages.push_back(text);
+    if (onMessage)
+        onMessage(text);
+}
+
+void ScriptedDialogs::beep() { ++beeps; }
+
+std::optional<QString> ScriptedDialogs::saveFile(const QString& filter, const QString& defaultName)
+{
+    saveFilters.push_back(filter);
+    saveDefaultNames.push_back(defaultName);
+    if (saveAnswers.empty())
+        return std::nullopt;
+    auto answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
+} // namespace pwtest
