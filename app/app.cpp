@@ -1,0 +1,88 @@
+#include "app/app.h"
+
+#include "app/menubar1.h"
+#include "window/window1.h"
+
+#include <functional>
+#include <memory>
+
+const platform::ClassRecord* App::Lookup()
+{
+    ctblinit();
+    return platform::FindClass(QStringLiteral("App"));
+}
+
+void App::ctblinit()
+{
+    platform::RegisterClass(QStringLiteral("App"), platform::ApplicationClass());
+}
+
+namespace app {
+
+std::int32_t ProcessMain(int argc, char** argv)
+{
+    platform::RuntimeInit(argc, argv);
+    Initialize();
+    Main();
+    Finalize();
+    return platform::RuntimeExit();
+}
+
+void Initialize()
+{
+    platform::InitializeFrameworkClasses();
+    App::ctblinit();
+    Window1::ctblinit();
+    MenuBar1::ctblinit();
+}
+
+void Main() { Main(&Startup); }
+
+void Main(void (*startup)())
+{
+    try {
+        std::function<void()> delegate = startup;
+        platform::RunFrameworkInitialization(delegate);
+        delegate = nullptr;
+        platform::RuntimeRun();
+    } catch (...) {
+        platform::UnhandledException(std::current_exception());
+    }
+}
+
+void Startup()
+{
+    platform::RuntimeInitExternalClasses();
+    platform::InitPluginEntrypoints();
+    InitFileTypes();
+    NewAppInstance();
+    ApplicationAddMenuHandlers();
+    MakeDefaultView();
+}
+
+// The application declares no document types.
+void InitFileTypes() {}
+
+void NewAppInstance()
+{
+    auto application = std::make_unique<App>();
+    application->SetMenuBar(MenuBar1::implicitInstance());
+    platform::RuntimeRegisterAppObject(std::move(application));
+}
+
+// The application object installs no menu handlers: the quit item acts by itself.
+void ApplicationAddMenuHandlers() {}
+
+// The window comes up visible through its own Layout; nothing shows it here.
+void MakeDefaultView() { Window1::implicitInstance(); }
+
+void Finalize()
+{
+    platform::ReleaseImplicitWindowList();
+    platform::ReleaseRedrawList();
+    platform::ReleaseWindowList();
+    platform::ReleaseIntrospectionMaps();
+    MenuBar1::implicitInstanceExit();
+}
+
+} // namespace app

@@ -1,0 +1,85 @@
+#include "client/command_lines.h"
+
+#include "client/service.h"
+
+#include "platform/text.h"
+
+namespace commands {
+
+QString PercentEncode(const QString& value)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    const QByteArray utf8 = value.toUtf8();
+    QString out;
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+        const auto b = static_cast<unsigned char>(c);
+        const bool unreserved = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
+                                b == '-' || b == '.' || b == '_' || b == '~';
+        if (unreserved) {
+            out += QLatin1Char(static_cast<char>(b));
+        } else {
+            out += QLatin1Char('%');
+            out += QLatin1Char(hex[b >> 4]);
+            out += QLatin1Char(hex[b & 0x0F]);
+        }
+    }
+    return out;
+}
+
+QString CurlInvocation()
+{
+    return QStringLiteral("curl -s --fail --connect-timeout 30 --speed-limit 1 --speed-time 60");
+}
+
+namespace {
+
+// A request whose whole answer is held in the shell before the rest of the line runs.
+QString takeAnswer(const QString& address)
+{
+    return QStringLiteral("r=$(") + CurlInvocation() + QStringLiteral(" '") + address +
+           QStringLiteral("') || exit %1; printf '%s\\n' \"$r\"").arg(kRequestFailed);
+}
+
+} // namespace
+
+QString ProfileList(const QString& key)
+{
+    return CurlInvocation() + QStringLiteral(" '") + service::kBaseAddress +
+           QStringLiteral("/api/profile/list_all?api_key=") + PercentEncode(key) + QStringLiteral("'");
+}
+
+QString ProfileDetails(const QString& profileId, const QString& key)
+{
+    const QString address = service::kBaseAddress + QStringLiteral("/api/profile/details?profile_id=") +
+                            PercentEncode(profileId) + QStringLiteral("&api_key=") + PercentEncode(key);
+    return takeAnswer(address) + QStringLiteral(" | grep '<total_[^>]*>'");
+}
+
+QString Mentions(const QString& segment, const QString& tag, const QString& profileId,
+                 std::optional<std::int64_t> pageNumber, const QString& key, const QString& shellPath)
+{
+    QString address = service::kBaseAddress + QStringLiteral("/api/") + segment +
+                      QStringLiteral("/mentions?profile_id=") + PercentEncode(profileId);
+    if (pageNumber)
+        address += QStringLiteral("&page_number=") + platform::Str(*pageNumber);
+    address += QStringLiteral("&api_key=") + PercentEncode(key);
+    // GNU sed reads \< and \> as word boundaries, so the tags are written plainly.
+    return takeAnswer(address) + QStringLiteral(" | grep '<") + tag + QStringLiteral(">' | sed 's/^[ ]*<") + tag +
+           QStringLiteral(">//' | sed 's/<\\/") + tag + QStringLiteral(">.*//' >> ") + shellPath;
+}
+
+QString Delete(const QString& shellPath) { return QStringLiteral("rm -f ") + shellPath; }
+
+QString CreateEmpty(const QString& shellPath) { return QStringLiteral(": >> ") + shellPath; }
+
+QString DefaultFileName(const QString& profileName, const QString& platformText)
+{
+    QString name = QStringLiteral("pw_") + profileName + platformText + QStringLiteral(".txt");
+    name = platform::ReplaceAll(name, QStringLiteral("/"), QString());
+    name = platform::ReplaceAll(name, QStringLiteral(" "), QString());
+    name = platform::ReplaceAll(name, QStringLiteral(":"), QString());
+    return name;
+}
+
+} // namespace commands

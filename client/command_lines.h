@@ -1,0 +1,48 @@
+#pragma once
+// The shell command lines that talk to the service, built from fixed pieces and the
+// inserted values. Pure functions: inputs in, the exact line out.
+//
+// The key and the profile id are percent-encoded (every UTF-8 byte outside
+// A-Z a-z 0-9 - . _ ~ as %XX), so no value can end its single-quoted section, trigger
+// curl's URL globbing or cut the query; ordinary keys and ids stand as typed. Paths come
+// already quoted for the shell (FolderItem::ShellPath).
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace commands {
+
+// Exit status of a details or mentions line whose request failed (no connection, an HTTP
+// error status, an answer cut short, a stall).
+constexpr int kRequestFailed = 100;
+
+QString PercentEncode(const QString& value);
+
+// Every request: silent, an HTTP error status fails it, and a request that cannot
+// connect within 30 s or receives no byte for 60 s fails too.
+QString CurlInvocation();
+
+// The profile list; its output is the service's answer.
+QString ProfileList(const QString& key);
+
+// The profile's details, only the lines holding a "<total_" element. The answer is
+// taken whole before grep sees it, so a failed request exits kRequestFailed instead of
+// reading as an empty answer.
+QString ProfileDetails(const QString& profileId, const QString& key);
+
+// One page of mentions appended to the file at shellPath, one mention text a line. The
+// page is taken whole first: a failed request appends nothing and exits kRequestFailed;
+// otherwise the exit status is that of the last stage, which writes the file.
+// pageNumber is absent on the first request of a fetch.
+QString Mentions(const QString& segment, const QString& tag, const QString& profileId,
+                 std::optional<std::int64_t> pageNumber, const QString& key, const QString& shellPath);
+
+// Removes the file; a file that is not there is no failure.
+QString Delete(const QString& shellPath);
+// Creates the file empty when absent (appends nothing).
+QString CreateEmpty(const QString& shellPath);
+
+// "pw_" + profile name + platform row text + ".txt", with every "/", " " and ":" removed.
+QString DefaultFileName(const QString& profileName, const QString& platformText);
+
+} // namespace commands
