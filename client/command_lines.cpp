@@ -69,7 +69,13 @@ QString Mentions(const QString& segment, const QString& tag, const QString& prof
            QStringLiteral(">//' | sed 's/<\\/") + tag + QStringLiteral(">.*//' >> ") + shellPath;
 }
 
-QString Delete(const QString& shellPath) { return QStringLiteral("rm -f ") + shellPath; }
+QString Delete(const QString& shellPath)
+{
+    // Only a file or a link is removed: a device or a pipe the user chose is written to
+    // as it is, never deleted.
+    return QStringLiteral("if [ -f ") + shellPath + QStringLiteral(" ] || [ -L ") + shellPath +
+           QStringLiteral(" ]; then rm -f ") + shellPath + QStringLiteral("; fi");
+}
 
 QString CreateEmpty(const QString& shellPath) { return QStringLiteral(": >> ") + shellPath; }
 

@@ -37,7 +37,7 @@ QString ProfileDetails(const QString& profileId, const QString& key);
 QString Mentions(const QString& segment, const QString& tag, const QString& profileId,
                  std::optional<std::int64_t> pageNumber, const QString& key, const QString& shellPath);
 
-// Removes the file; a file that is not there is no failure.
+// Removes the file (a regular file or a link); a file that is not there is no failure.
 QString Delete(const QString& shellPath);
 // Creates the file empty when absent (appends nothing).
 QString CreateEmpty(const QString& shellPath);

@@ -60,8 +60,11 @@ struct ServiceScript {
 // The XML answers of the scripted service, also for tests that answer by hand.
 QByteArray ProfileListXml(const std::vector<Profile>& profiles);
 QByteArray DetailsXml(std::int64_t total);
-// One page of count mentions for a platform element tag; mention j of page k reads
-// "<segment> mention k-j".
+QByteArray DetailsXml(std::int64_t total, const QString& id, const QString& name);
+// A details answer that names the profile but holds no <total_...> element.
+QByteArray DetailsXmlWithoutTotal(const QString& id, const QString& name);
+// One page of count mentions for a platform element tag; mention j (counted from 1) of
+// page k reads "<segment> mention k-j".
 QByteArray MentionsPageXml(const QString& segment, const QString& tag, int page, int count);
 // The lines a fetch of total mentions writes for that platform, in order.
 std::vector<QByteArray> ExpectedMentionLines(const QString& segment, std::int64_t total);

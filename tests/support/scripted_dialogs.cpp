@@ -21,7 +21,10 @@ std::optional<QString> ScriptedDialogs::saveFile(const QString& filter, const QS
     saveDefaultNames.push_back(defaultName);
     if (saveAnswers.empty())
         return std::nullopt;
-    auto answer = saveAnswers.front();
+    // Swapped out rather than copied: g++ 12 takes a copied optional<QString> for
+    // possibly uninitialised.
+    std::optional<QString> answer;
+    answer.swap(saveAnswers.front());
     saveAnswers.pop_front();
     return answer;
 }

@@ -13,11 +13,13 @@ public:
     // Class name as the unhandled-exception handler reports it.
     virtual QString className() const { return QStringLiteral("RuntimeException"); }
     QString message() const { return message_; }
-    const char* what() const noexcept override { return what_.c_str(); }
+    // Class name and message, in UTF-8.
+    const char* what() const noexcept override;
 
 private:
     QString message_;
-    std::string what_;
+    // Filled on first use: the class name is not known yet while the base is constructed.
+    mutable std::string what_;
 };
 
 // A missing object: a control not found by name, a folder that could not be had.

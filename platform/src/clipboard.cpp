@@ -1,0 +1,12 @@
+#include "platform/clipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+namespace platform {
+
+void Clipboard::SetText(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+
+QString Clipboard::Text() const { return QGuiApplication::clipboard()->text(); }
+
+} // namespace platform

@@ -1,0 +1,61 @@
+#include "platform/dialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace platform {
+
+namespace {
+DialogSeam* seam = nullptr;
+
+// The program's file types are all "text/any": any file may be chosen.
+QString qtFilter(const QString&) { return QStringLiteral("All files (*)"); }
+} // namespace
+
+void SetDialogSeam(DialogSeam* newSeam) { seam = newSeam; }
+
+void MsgBox(const QString& text)
+{
+    if (seam) {
+        seam->message(text);
+        return;
+    }
+    QMessageBox box(QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+void Beep()
+{
+    if (seam) {
+        seam->beep();
+        return;
+    }
+    QApplication::beep();
+}
+
+std::unique_ptr<FolderItem> GetSaveFolderItem(const QString& filter, const QString& defaultName)
+{
+    std::optional<QString> chosen;
+    if (seam) {
+        chosen = seam->saveFile(filter, defaultName);
+    } else {
+        // Qt's own dialog, the same on every desktop; it asks before replacing a file.
+        const QString path = QFileDialog::getSaveFileName(
+            QApplication::activeWindow(), QString(), QDir(QDir::homePath()).filePath(defaultName),
+            qtFilter(filter), nullptr, QFileDialog::DontUseNativeDialog);
+        if (!path.isEmpty())
+            chosen = path;
+    }
+    if (!chosen || chosen->isEmpty())
+        return nullptr;
+    return std::make_unique<FolderItem>(QFileInfo(*chosen).absoluteFilePath());
+}
+
+} // namespace platform

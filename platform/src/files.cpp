@@ -1,0 +1,307 @@
+#include "platform/files.h"
+
+#include "platform/exceptions.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+QString joinPath(const QString& folder, const QString& name)
+{
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+[[noreturn]] void raise(int errorNumber, const QString& path)
+{
+    throw IOException(errorNumber, QStringLiteral("%1: %2").arg(
+                                       QString::fromLocal8Bit(std::strerror(errorNumber)), path));
+}
+
+// Reads until count bytes or the end of the file; the bytes read, or -1 with errno set.
+ssize_t readFully(int fd, char* buffer, size_t count)
+{
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::read(fd, buffer + done, count - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+bool writeFully(int fd, const char* buffer, size_t count)
+{
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(fd, buffer + done, count - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Makes a completed rename survive a power cut; a failure here loses nothing already
+// in place, so it is not reported.
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// FolderItem
+
+FolderItem::FolderItem(QString absolutePath) : path_(std::move(absolutePath))
+{
+    while (path_.size() > 1 && path_.endsWith(u'/'))
+        path_.chop(1);
+}
+
+std::unique_ptr<FolderItem> FolderItem::Child(const QString& name) const
+{
+    if (name.isEmpty() || name.contains(u'/') || name.contains(QChar(u'\0')))
+        return nullptr;
+    return std::make_unique<FolderItem>(joinPath(path_, name));
+}
+
+std::unique_ptr<FolderItem> FolderItem::Parent() const
+{
+    const qsizetype slash = path_.lastIndexOf(u'/');
+    if (slash < 0 || path_ == QStringLiteral("/"))
+        return nullptr;
+    return std::make_unique<FolderItem>(slash == 0 ? QStringLiteral("/") : path_.left(slash));
+}
+
+bool FolderItem::Exists() const { return QFileInfo::exists(path_); }
+
+bool FolderItem::Directory() const { return QFileInfo(path_).isDir(); }
+
+QString FolderItem::Name() const
+{
+    const qsizetype slash = path_.lastIndexOf(u'/');
+    return slash < 0 ? path_ : path_.mid(slash + 1);
+}
+
+QString FolderItem::ShellPath() const
+{
+    QString quoted = path_;
+    quoted.replace(u'\'', QStringLiteral("'\\''"));
+    return u'\'' + quoted + u'\'';
+}
+
+std::shared_ptr<Picture> FolderItem::OpenAsPicture() const
+{
+    QImage image;
+    if (!image.load(path_))
+        return nullptr;
+    return std::make_shared<Picture>(std::move(image));
+}
+
+std::unique_ptr<FolderItem> SpecialFolderPreferences()
+{
+    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (path.isEmpty() || !QDir::isAbsolutePath(path) || !QDir().mkpath(path))
+        return nullptr;
+    return std::make_unique<FolderItem>(path);
+}
+
+std::unique_ptr<FolderItem> GetApplicationBundleResources()
+{
+    const QString name = QCoreApplication::applicationName();
+    const QString bin = QCoreApplication::applicationDirPath();
+    if (name.isEmpty() || bin.isEmpty())
+        return nullptr;
+    const QString path = QDir::cleanPath(bin + QStringLiteral("/../share/") + name +
+                                         QStringLiteral("/Resources"));
+    if (!QFileInfo(path).isDir())
+        return nullptr;
+    return std::make_unique<FolderItem>(path);
+}
+
+// ---------------------------------------------------------------------------------------
+// BinaryStream
+
+struct BinaryStream::Impl {
+    int fd = -1;
+    QString path;
+    // Set for a created stream: the file that Close() renames over path.
+    QByteArray temporary;
+    bool overwrite = true;
+
+    ~Impl()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        if (!temporary.isEmpty())
+            ::unlink(temporary.constData());
+    }
+};
+
+BinaryStream::~BinaryStream() = default;
+
+std::unique_ptr<BinaryStream> BinaryStream::Open(const FolderItem& item, bool readWrite)
+{
+    const QByteArray path = QFile::encodeName(item.NativePath());
+    int fd;
+    do
+        fd = ::open(path.constData(), (readWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        const int error = errno;
+        item.setLastErrorCode(error);
+        raise(error, item.NativePath());
+    }
+    std::unique_ptr<BinaryStream> stream(new BinaryStream);
+    stream->impl_ = std::make_unique<Impl>();
+    stream->impl_->fd = fd;
+    stream->impl_->path = item.NativePath();
+    return stream;
+}
+
+std::unique_ptr<BinaryStream> BinaryStream::Create(const FolderItem& item, bool overwrite)
+{
+    const auto fail = [&item](int error) {
+        item.setLastErrorCode(error);
+        raise(error, item.NativePath());
+    };
+    const QByteArray target = QFile::encodeName(item.NativePath());
+    struct stat status;
+    if (::lstat(target.constData(), &status) == 0) {
+        if (!overwrite)
+            fail(EEXIST);
+        if (S_ISDIR(status.st_mode))
+            fail(EISDIR);
+    }
+    const std::unique_ptr<FolderItem> folder = item.Parent();
+    if (!folder)
+        fail(EISDIR);
+
+    // mkostemp creates with O_CREAT | O_EXCL and mode 0600, so no other user can open the
+    // file at any moment; fchmod then undoes a umask that took the owner's own bits.
+    QByteArray temporary = QFile::encodeName(
+        joinPath(folder->NativePath(), u'.' + item.Name() + QStringLiteral(".XXXXXX")));
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        fail(errno);
+    if (::fchmod(fd, S_IRUSR | S_IWUSR) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(temporary.constData());
+        fail(error);
+    }
+    std::unique_ptr<BinaryStream> stream(new BinaryStream);
+    stream->impl_ = std::make_unique<Impl>();
+    stream->impl_->fd = fd;
+    stream->impl_->path = item.NativePath();
+    stream->impl_->temporary = temporary;
+    stream->impl_->overwrite = overwrite;
+    return stream;
+}
+
+QString BinaryStream::ReadPString()
+{
+    const auto fail = [this](int error) {
+        lastErrorCode_ = error;
+        raise(error, impl_ ? impl_->path : QString());
+    };
+    if (!impl_ || impl_->fd < 0)
+        fail(EBADF);
+    char length = 0;
+    const ssize_t got = readFully(impl_->fd, &length, 1);
+    if (got < 0)
+        fail(errno);
+    if (got == 0)
+        return {};
+    QByteArray bytes(static_cast<unsigned char>(length), Qt::Uninitialized);
+    const ssize_t n = readFully(impl_->fd, bytes.data(), static_cast<size_t>(bytes.size()));
+    if (n < 0)
+        fail(errno);
+    bytes.truncate(n);
+    return QString::fromUtf8(bytes);
+}
+
+void BinaryStream::WritePString(const QString& text)
+{
+    const auto fail = [this](int error) {
+        lastErrorCode_ = error;
+        raise(error, impl_ ? impl_->path : QString());
+    };
+    if (!impl_ || impl_->fd < 0)
+        fail(EBADF);
+    const QByteArray bytes = text.toUtf8();
+    // One length byte holds no more; a cut string would not read back as what was given.
+    if (bytes.size() > 255)
+        fail(EOVERFLOW);
+    QByteArray record;
+    record.reserve(bytes.size() + 1);
+    record.append(static_cast<char>(static_cast<unsigned char>(bytes.size())));
+    record.append(bytes);
+    if (!writeFully(impl_->fd, record.constData(), static_cast<size_t>(record.size())))
+        fail(errno);
+}
+
+void BinaryStream::Close()
+{
+    if (!impl_ || impl_->fd < 0)
+        return;
+    const int fd = std::exchange(impl_->fd, -1);
+    int error = 0;
+    if (impl_->temporary.isEmpty()) {
+        if (::close(fd) != 0 && errno != EINTR)
+            error = errno;
+    } else {
+        if (::fsync(fd) != 0)
+            error = errno;
+        if (::close(fd) != 0 && errno != EINTR && error == 0)
+            error = errno;
+        if (error == 0) {
+            const QByteArray target = QFile::encodeName(impl_->path);
+            const int renamed =
+                impl_->overwrite
+                    ? ::rename(impl_->temporary.constData(), target.constData())
+                    : ::renameat2(AT_FDCWD, impl_->temporary.constData(), AT_FDCWD,
+                                  target.constData(), RENAME_NOREPLACE);
+            if (renamed != 0)
+                error = errno;
+        }
+        if (error != 0)
+            ::unlink(impl_->temporary.constData());
+        impl_->temporary.clear();
+        if (error == 0)
+            syncFolder(QFileInfo(impl_->path).path());
+    }
+    if (error != 0) {
+        lastErrorCode_ = error;
+        raise(error, impl_->path);
+    }
+}
+
+} // namespace platform

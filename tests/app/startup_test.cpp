@@ -1,0 +1,115 @@
+// Start-up and shut-down of the program, in-process.
+#include "support/app_harness.h"
+
+#include "platform/dialogs.h"
+#include "platform/exceptions.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QTimer>
+
+using namespace pwtest;
+
+namespace {
+
+// Positions of the steps in the runtime's log; -1 when a step is missing.
+int indexOf(const QStringList& log, const QString& step) { return static_cast<int>(log.indexOf(step)); }
+
+QAction* findAction(QWidget* root, const QString& text)
+{
+    for (QAction* action : root->findChildren<QAction*>())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(StartUp, BuildsClassesThenRunsTheStepsInOrderAndOpensOneWindow)
+{
+    StoreKey(kValidKey.toLatin1());
+    AppHarness harness;
+    harness.start();
+
+    const QStringList classes = platform::ClassRecordOrder();
+    ASSERT_GE(classes.size(), 3);
+    EXPECT_EQ(classes.mid(classes.size() - 3),
+              (QStringList{"App", "Window1.Window1", "MenuBar1.MenuBar1"}));
+
+    const QStringList log = platform::RuntimeLog();
+    const QStringList steps{"RuntimeInitExternalClasses", "InitPluginEntrypoints", "RuntimeRegisterAppObject",
+                            "Window.Constructor", "Layout", "CreateControls", "Open"};
+    int previous = -1;
+    for (const QString& step : steps) {
+        const int at = indexOf(log, step);
+        EXPECT_GT(at, previous) << step.toStdString() << " in " << log.join(", ").toStdString();
+        previous = at;
+    }
+
+    // The getter finds the window again and builds nothing.
+    Window1* first = &harness.window();
+    Window1* second = Window1::implicitInstance();
+    EXPECT_EQ(first, second);
+    const QStringList after = platform::RuntimeLog();
+    for (const char* once : {"Window.Constructor", "Layout", "CreateControls", "Open"})
+        EXPECT_EQ(after.count(QString::fromLatin1(once)), 1) << once;
+
+    // One menu bar, built before the window, shared by the application and the window.
+    ASSERT_NE(platform::App(), nullptr);
+    EXPECT_EQ(platform::App()->GetMenuBar(), MenuBar1::existingInstance());
+    EXPECT_EQ(first->GetMenuBar(), MenuBar1::existingInstance());
+
+    // Before any list is loaded both arrays hold one empty element (here the list did
+    // load: the stored key is valid), and they stay index-aligned.
+    EXPECT_EQ(first->profiles.size(), first->ids.size());
+    EXPECT_TRUE(first->profiles.at(0).isEmpty());
+}
+
+TEST(StartUp, ArraysStartWithOneEmptyElement)
+{
+    Window1::ctblinit();
+    Window1 window;
+    EXPECT_EQ(window.profiles, QStringList{QString()});
+    EXPECT_EQ(window.ids, QStringList{QString()});
+    EXPECT_EQ(window.classRecord()->fullName, QStringLiteral("Window1.Window1"));
+}
+
+TEST(StartUp, FileQuitEndsTheEventLoopWithStatusZeroAndWritesNothing)
+{
+    StoreKey(kValidKey.toLatin1());
+    const QByteArray before = PrefsBytes();
+    AppHarness harness;
+    app::Initialize();
+    // Once the loop runs, choose File > Quit as a user would.
+    QTimer::singleShot(0, [] {
+        QMainWindow* window = Window1::implicitInstance()->qtWindow();
+        QAction* quit = findAction(window->menuBar(), QStringLiteral("&Quit"));
+        ASSERT_NE(quit, nullptr);
+        quit->trigger();
+    });
+    app::Main();
+    EXPECT_GE(platform::RuntimeLog().indexOf(QStringLiteral("RuntimeRun")), 0);
+    app::Finalize();
+    EXPECT_EQ(MenuBar1::existingInstance(), nullptr);
+    EXPECT_EQ(platform::RuntimeExit(), 0);
+    EXPECT_EQ(PrefsBytes(), before);
+    EXPECT_EQ(platform::UnhandledExceptionCount(), 0);
+}
+
+TEST(StartUp, AnExceptionDuringStartUpReachesTheHandlerOnceAndSkipsTheEventLoop)
+{
+    ScriptedDialogs dialogs;
+    app::Initialize();
+    app::Main(+[] {
+        app::NewAppInstance();
+        throw platform::NilObjectException(QStringLiteral("missing"));
+    });
+    EXPECT_EQ(platform::UnhandledExceptionCount(), 1);
+    EXPECT_EQ(platform::RuntimeLog().indexOf(QStringLiteral("RuntimeRun")), -1);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("NilObjectException")));
+    app::Finalize();
+    EXPECT_EQ(MenuBar1::existingInstance(), nullptr);
+    EXPECT_NE(platform::RuntimeExit(), 0);
+}

@@ -1,0 +1,253 @@
+// Key validation, the profile list, the values inserted into command lines, and a
+// fetch-mode click up to the save dialog.
+#include "support/app_harness.h"
+
+#include "client/command_lines.h"
+
+#include "platform/clipboard.h"
+
+#include <QFileInfo>
+
+using namespace pwtest;
+
+namespace {
+
+const QString kRefused = QStringLiteral("Sorry, the API Key you provided is not valid!");
+
+// A window opened without a stored key: the button validates.
+class ValidateMode : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        harness.start();
+        ASSERT_EQ(harness.button().Caption(), QStringLiteral("Validate API Key"));
+        harness.dialogs.messages.clear();
+        harness.service.clearRequests();
+    }
+    AppHarness harness;
+};
+
+} // namespace
+
+TEST_F(ValidateMode, RefusesEveryAnswerThatListsNoProfile)
+{
+    const struct {
+        const char* label;
+        Answer answer;
+    } cases[] = {
+        {"empty answer", Answer{200, {}}},
+        {"HTTP 401", Answer{401, "<error>Invalid API key</error>"}},
+        {"error text", Answer{200, "<?xml version=\"1.0\"?>\n<error><name>bad key</name></error>\n"}},
+        {"no connection", Answer{200, {}, Answer::Mode::Close}},
+    };
+    harness.keyField().SetText(QStringLiteral("0123456789abcdefWRONG"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        harness.service.answerAll(c.answer);
+        harness.dialogs.messages.clear();
+        harness.click();
+        EXPECT_EQ(harness.dialogs.messages, std::vector<QString>{kRefused});
+        EXPECT_EQ(harness.button().Caption(), QStringLiteral("Validate API Key"));
+        EXPECT_FALSE(QFileInfo::exists(PrefsFilePath()));
+        EXPECT_EQ(harness.profileMenu().ListCount(), 1);
+        EXPECT_EQ(platform::Clipboard().Text(), commands::ProfileList(harness.keyField().Text()));
+    }
+}
+
+TEST_F(ValidateMode, AcceptsAListingKeyStoresItAndListsTheProfiles)
+{
+    harness.keyField().SetText(kValidKey);
+    harness.click();
+    EXPECT_EQ(harness.dialogs.messages, std::vector<QString>{QStringLiteral("API Key Validated!")});
+    EXPECT_EQ(harness.button().Caption(), QStringLiteral("Fetch Via API"));
+    EXPECT_EQ(PrefsBytes(), QByteArray(1, char(kValidKey.size())) + kValidKey.toLatin1());
+    EXPECT_EQ(harness.popupRows(harness.profileMenu()),
+              (QStringList{"Select One", "Acme Corp: EU/North", "Beta"}));
+    // Asked twice: once to validate, once to list.
+    EXPECT_EQ(harness.service.requestsTo(QStringLiteral("/api/profile/list_all")).size(), 2u);
+    EXPECT_EQ(platform::Clipboard().Text(), commands::ProfileList(kValidKey));
+}
+
+TEST_F(ValidateMode, AShortKeyThatTheServiceAcceptsIsListedButNotStored)
+{
+    ServiceScript script = DefaultScript();
+    script.validKey = QStringLiteral("short");
+    harness.service.setScript(script);
+    harness.keyField().SetText(QStringLiteral("short"));
+    harness.click();
+    EXPECT_EQ(harness.button().Caption(), QStringLiteral("Fetch Via API"));
+    EXPECT_EQ(harness.profileMenu().ListCount(), 3);
+    EXPECT_FALSE(QFileInfo::exists(PrefsFilePath()));
+}
+
+namespace {
+
+struct ListCase {
+    const char* label;
+    const char* answer;
+    QStringList rows;       // after "Select One"
+    QStringList profiles;   // the whole array
+    QStringList ids;
+};
+
+} // namespace
+
+TEST(ProfileList, FillsRowsAndIndexAlignedArraysFromTheAnswer)
+{
+    const ListCase cases[] = {
+        {"header and two profiles",
+         "<?xml version=\"1.0\"?><profiles><profile><id>7</id><name>A</name></profile>"
+         "<profile><id>9</id><name>B</name></profile></profiles>",
+         {"A", "B"}, {"", "A", "B", ""}, {"", "7", "9", ""}},
+        {"an empty name is skipped",
+         "<r><profile><id>1</id><name>A</name></profile><profile><id>2</id><name></name></profile>"
+         "<profile><id>3</id><name>C</name></profile></r>",
+         {"A", "C"}, {"", "A", "C", "", ""}, {"", "1", "3", "", ""}},
+        {"a missing id", "<r><profile><name>A</name></profile></r>", {"A"}, {"", "A", ""}, {"", "", ""}},
+        {"blanks and line breaks kept", "<r><profile><id> 5 </id><name>\n  Spaced Out \n</name></profile></r>",
+         {"\n  Spaced Out \n"}, {"", "\n  Spaced Out \n", ""}, {"", " 5 ", ""}},
+        {"the first name wins",
+         "<r><profile><name>First</name><id>1</id><name>Second</name></profile></r>",
+         {"First"}, {"", "First", ""}, {"", "1", ""}},
+        {"a name in the header gets a row", "<name>Header</name><id>0</id><profile><name>P</name></profile>",
+         {"Header", "P"}, {"", "Header", "P"}, {"", "0", ""}},
+        {"references are not decoded", "<r><profile><id>1</id><name>R&amp;D</name></profile></r>",
+         {"R&amp;D"}, {"", "R&amp;D", ""}, {"", "1", ""}},
+    };
+    for (const ListCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        AppHarness harness;
+        harness.service.answerAll(Answer{200, QByteArray(c.answer)});
+        harness.start();   // no stored key: nothing listed at opening
+        harness.keyField().SetText(kValidKey);
+        harness.window().loadProfile();
+        EXPECT_EQ(harness.popupRows(harness.profileMenu()), QStringList{"Select One"} + c.rows);
+        EXPECT_EQ(harness.window().profiles, c.profiles);
+        EXPECT_EQ(harness.window().ids, c.ids);
+        QFile::remove(PrefsFilePath());   // each case opens without a stored key
+    }
+}
+
+TEST(ProfileList, AnEmptyAnswerChangesNothing)
+{
+    AppHarness harness;
+    harness.service.answerAll(Answer{200, {}});
+    harness.start();
+    harness.keyField().SetText(kValidKey);
+    harness.window().loadProfile();
+    EXPECT_EQ(harness.profileMenu().ListCount(), 1);
+    EXPECT_EQ(harness.window().profiles, QStringList{QString()});
+    EXPECT_FALSE(QFileInfo::exists(PrefsFilePath()));
+    EXPECT_EQ(platform::Clipboard().Text(), commands::ProfileList(kValidKey));
+}
+
+namespace {
+
+// Values that would run a command, glob, or cut the query if they stood in the line as
+// they are; each one would make the canary file.
+QStringList hostileValues(const QString& canary)
+{
+    return {
+        QStringLiteral("x'; touch %1; echo '").arg(canary),
+        QStringLiteral("\"$(touch %1)\"").arg(canary),
+        QStringLiteral("`touch %1`").arg(canary),
+        QStringLiteral("\\'; touch %1 #").arg(canary),
+        QStringLiteral("k;touch %1").arg(canary),
+        QStringLiteral("k&api_key=other#frag"),
+        QStringLiteral("page[1-3]{a,b}"),
+        QStringLiteral("with a blank"),
+        QStringLiteral("line\nbreak"),
+        QStringLiteral("caf\u00e9 \u043a\u043b\u044e\u0447 \U0001F600"),
+    };
+}
+
+} // namespace
+
+TEST(HostileValues, KeysReachTheServiceExactlyAsTypedAndRunNothing)
+{
+    const QString canary = ScratchFolder() + QStringLiteral("/canary");
+    AppHarness harness;
+    harness.start();
+    for (const QString& key : hostileValues(canary)) {
+        SCOPED_TRACE(key.toStdString());
+        harness.service.clearRequests();
+        harness.dialogs.messages.clear();
+        harness.keyField().SetText(key);
+        ASSERT_EQ(harness.keyField().Text(), key);
+        harness.click();
+        const std::vector<Request> requests = harness.service.requests();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].value(QStringLiteral("api_key")), std::optional<QString>(key));
+        EXPECT_EQ(requests[0].query.size(), 1u);
+        EXPECT_EQ(harness.dialogs.messages, std::vector<QString>{kRefused});
+        EXPECT_FALSE(QFileInfo::exists(canary));
+    }
+}
+
+TEST(HostileValues, ProfileIdsFromTheServiceReachItExactlyAndRunNothing)
+{
+    const QString canary = ScratchFolder() + QStringLiteral("/canary");
+    const QStringList values = hostileValues(canary);
+    ServiceScript script;
+    QByteArray list = "<?xml version=\"1.0\"?>\n<profiles>\n";
+    for (int i = 0; i < values.size(); ++i) {
+        script.profiles.push_back({values[i], QStringLiteral("P%1").arg(i), 1});
+        list += "<profile><id>" + values[i].toUtf8() + "</id><name>P" + QByteArray::number(i) + "</name></profile>\n";
+    }
+    list += "</profiles>\n";
+    StoreKey(script.validKey.toLatin1());
+    AppHarness harness(script);
+    harness.service.setHandler([script, list](const Request& request) {
+        if (request.path == QStringLiteral("/api/profile/list_all"))
+            return Answer{200, list};
+        return FakeService::scriptedAnswer(script, request);
+    });
+    harness.start();
+    ASSERT_EQ(harness.profileMenu().ListCount(), values.size() + 1);
+    const QString output = ScratchFolder() + QStringLiteral("/out.txt");
+    for (int i = 0; i < values.size(); ++i) {
+        SCOPED_TRACE(values[i].toStdString());
+        harness.service.clearRequests();
+        harness.profileMenu().SetListIndex(i + 1);
+        harness.dialogs.saveAnswers.push_back(output);
+        harness.click();
+        const std::vector<Request> requests = harness.service.requests();
+        ASSERT_EQ(requests.size(), 2u);   // details, one page
+        for (const Request& request : requests)
+            EXPECT_EQ(request.value(QStringLiteral("profile_id")), std::optional<QString>(values[i]));
+        EXPECT_FALSE(QFileInfo::exists(canary));
+    }
+}
+
+TEST(FetchModeClick, StoresTheKeyFirstAndInsistsOnAProfile)
+{
+    StoreKey(kValidKey.toLatin1());
+    AppHarness harness;
+    harness.start();
+    const QString newKey = QStringLiteral("fedcba9876543210NEW");
+    harness.keyField().SetText(newKey);
+    harness.click();
+    EXPECT_EQ(harness.dialogs.messages, std::vector<QString>{QStringLiteral("Error - you must pick a profile!")});
+    EXPECT_TRUE(harness.dialogs.saveDefaultNames.empty());
+    EXPECT_EQ(PrefsBytes(), QByteArray(1, char(newKey.size())) + newKey.toLatin1());
+}
+
+TEST(FetchModeClick, ProposesANameFromProfileAndPlatformAndACancelEndsTheClick)
+{
+    StoreKey(kValidKey.toLatin1());
+    AppHarness harness;
+    harness.start();
+    harness.service.clearRequests();
+    harness.profileMenu().SetListIndex(1);   // Acme Corp: EU/North
+    harness.platformMenu().SetListIndex(2);  // Video
+    harness.click();   // no answer scripted: the dialog is cancelled
+    EXPECT_EQ(harness.dialogs.saveDefaultNames, std::vector<QString>{QStringLiteral("pw_AcmeCorpEUNorthVideo.txt")});
+    EXPECT_EQ(harness.dialogs.saveFilters, std::vector<QString>{QStringLiteral("text/any")});
+    EXPECT_TRUE(harness.dialogs.messages.empty());
+    EXPECT_TRUE(harness.service.requests().empty());
+
+    harness.profileMenu().SetListIndex(2);   // Beta
+    harness.platformMenu().SetListIndex(3);  // Facebook
+    harness.click();
+    EXPECT_EQ(harness.dialogs.saveDefaultNames.back(), QStringLiteral("pw_BetaFacebook.txt"));
+}

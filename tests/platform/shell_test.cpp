@@ -1,0 +1,267 @@
+#include "platform/shell.h"
+
+#include "support/test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QScopeGuard>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <ostream>
+#include <thread>
+
+using platform::Shell;
+
+// Failures then show the text itself.
+static void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
+namespace {
+
+// Aborts the test process when a wait that must return never does: a hang then fails at
+// once, with a message, instead of at the test runner's time-out.
+class Watchdog {
+public:
+    explicit Watchdog(int seconds)
+        : thread_([this, seconds] {
+              std::unique_lock<std::mutex> lock(mutex_);
+              if (!wake_.wait_for(lock, std::chrono::seconds(seconds), [this] { return done_; })) {
+                  std::fprintf(stderr, "Execute did not return within %d s\n", seconds);
+                  std::abort();
+              }
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+// A shell loop that waits, bounded, for a file that the test makes from inside the wait.
+QString waitForFile(const QString& path)
+{
+    return QStringLiteral("for i in $(seq 400); do [ -e '%1' ] && break; sleep 0.05; done; ").arg(path);
+}
+
+TEST(ShellTest, OutputIsCapturedByteForByte)
+{
+    const struct {
+        const char* line;
+        QByteArray bytes;
+    } cases[] = {
+        {"printf 'a\\nb'", QByteArray("a\nb")},
+        {"printf ''", QByteArray()},
+        {"printf '\\303\\251t\\303\\251\\n'", QByteArray("\xC3\xA9t\xC3\xA9\n")},
+        {"printf '\\377\\376ok\\000z'", QByteArray("\xFF\xFEok\0z", 6)},
+        {"echo one | sed 's/one/two/'", QByteArray("two\n")},
+    };
+    Shell shell;
+    for (const auto& c : cases) {
+        shell.Execute(QString::fromUtf8(c.line));
+        EXPECT_EQ(shell.ResultBytes(), c.bytes) << c.line;
+        EXPECT_EQ(shell.Result(), QString::fromUtf8(c.bytes)) << c.line;
+        EXPECT_EQ(shell.ExitCode(), 0) << c.line;
+    }
+    // Reading again gives the same; the next line starts afresh.
+    shell.Execute(QStringLiteral("echo first"));
+    EXPECT_EQ(shell.Result(), QStringLiteral("first\n"));
+    EXPECT_EQ(shell.Result(), QStringLiteral("first\n"));
+    shell.Execute(QStringLiteral("true"));
+    EXPECT_EQ(shell.ResultBytes(), QByteArray());
+}
+
+TEST(ShellTest, StandardErrorIsKeptApart)
+{
+    Shell shell;
+    shell.Execute(QStringLiteral("echo out; echo err >&2; echo out2"));
+    EXPECT_EQ(shell.ResultBytes(), QByteArray("out\nout2\n"));
+    EXPECT_EQ(shell.ErrorOutput(), QByteArray("err\n"));
+}
+
+TEST(ShellTest, ExitCodeOfTheLine)
+{
+    const struct {
+        const char* line;
+        int exitCode;
+    } cases[] = {
+        {"true", 0},
+        {"exit 3", 3},
+        {"false | true", 0},
+        {"true | false", 1},
+        {"kill -9 $$", -1},
+        {"no-such-command-pw", 127},
+    };
+    Shell shell;
+    for (const auto& c : cases) {
+        shell.Execute(QString::fromUtf8(c.line));
+        EXPECT_EQ(shell.ExitCode(), c.exitCode) << c.line;
+    }
+}
+
+TEST(ShellTest, CommandNotFoundLeavesResultEmpty)
+{
+    Shell shell;
+    shell.Execute(QStringLiteral("curl-that-is-not-here --fail http://127.0.0.1:9/"));
+    EXPECT_EQ(shell.ExitCode(), 127);
+    EXPECT_EQ(shell.ResultBytes(), QByteArray());
+    EXPECT_TRUE(shell.ErrorOutput().contains("not found")) << shell.ErrorOutput().constData();
+}
+
+// A single argument longer than the kernel takes (128 KiB) makes exec of /bin/sh fail:
+// the shell never starts and never finishes, and the wait must still end.
+TEST(ShellTest, ShellThatCannotStartDoesNotHang)
+{
+    const Watchdog watchdog(30);
+    Shell shell;
+    shell.Execute(QStringLiteral("echo x #") + QString(300 * 1024, u'y'));
+    EXPECT_EQ(shell.ExitCode(), -1);
+    EXPECT_EQ(shell.ResultBytes(), QByteArray());
+    // The runner is usable again afterwards.
+    shell.Execute(QStringLiteral("echo again"));
+    EXPECT_EQ(shell.Result(), QStringLiteral("again\n"));
+    EXPECT_EQ(shell.ExitCode(), 0);
+}
+
+TEST(ShellTest, StandardInputIsClosed)
+{
+    const Watchdog watchdog(30);
+    Shell shell;
+    // With an open standard input cat would block until timeout ends it (status 124).
+    shell.Execute(QStringLiteral("timeout 10 cat; echo \"status $?\""));
+    EXPECT_EQ(shell.Result(), QStringLiteral("status 0\n"));
+}
+
+TEST(ShellTest, ChildRunsInTheCLocale)
+{
+    const bool wasSet = qEnvironmentVariableIsSet("LC_ALL");
+    const QByteArray saved = qgetenv("LC_ALL");
+    const auto restore = qScopeGuard([&] {
+        if (wasSet)
+            qputenv("LC_ALL", saved);
+        else
+            qunsetenv("LC_ALL");
+        qunsetenv("PW_SHELL_PROBE");
+    });
+    qputenv("LC_ALL", "C.UTF-8");
+    qputenv("PW_SHELL_PROBE", "kept");
+    Shell shell;
+    shell.Execute(QStringLiteral("echo \"$LC_ALL $PW_SHELL_PROBE\"; printf '\\303\\251' | grep -c '^..$'"));
+    // In the C locale "é" is two characters to grep.
+    EXPECT_EQ(shell.Result(), QStringLiteral("C kept\n1\n"));
+}
+
+TEST(ShellTest, LargeOutputOnBothChannelsDoesNotDeadlock)
+{
+    const Watchdog watchdog(60);
+    Shell shell;
+    shell.Execute(QStringLiteral(
+        "head -c 3000000 /dev/zero | tr '\\0' e >&2; head -c 5000000 /dev/zero | tr '\\0' x; echo"));
+    ASSERT_EQ(shell.ResultBytes().size(), 5000001);
+    EXPECT_EQ(shell.ResultBytes().count('x'), 5000000);
+    EXPECT_EQ(shell.ErrorOutput().size(), 3000000);
+    EXPECT_EQ(shell.ExitCode(), 0);
+}
+
+class InputRecorder : public QWidget {
+public:
+    bool running = false;
+    QString marker;
+    int keysWhileRunning = 0;
+    int keys = 0;
+    int paintsWhileRunning = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent*) override
+    {
+        ++keys;
+        if (running)
+            ++keysWhileRunning;
+    }
+    void paintEvent(QPaintEvent*) override
+    {
+        if (!running)
+            return;
+        ++paintsWhileRunning;
+        QFile(marker).open(QIODevice::WriteOnly);
+    }
+};
+
+// While the line runs, timers fire and windows repaint, but input waits for its end.
+TEST(ShellTest, WaitPaintsButHoldsUserInput)
+{
+    const Watchdog watchdog(60);
+    InputRecorder widget;
+    widget.marker = QDir(pwtest::ScratchFolder()).filePath(QStringLiteral("painted"));
+    widget.resize(100, 100);
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+
+    bool timerFired = false;
+    QTimer::singleShot(20, &widget, [&] {
+        timerFired = true;
+        QCoreApplication::postEvent(&widget, new QKeyEvent(QEvent::KeyPress, Qt::Key_A,
+                                                           Qt::NoModifier, QStringLiteral("a")));
+        widget.update();
+    });
+    Shell shell;
+    widget.running = true;
+    // The line ends once the widget has painted during the wait.
+    shell.Execute(waitForFile(widget.marker) + QStringLiteral("[ -e '%1' ] && echo painted").arg(widget.marker));
+    widget.running = false;
+
+    EXPECT_TRUE(timerFired);
+    EXPECT_EQ(shell.Result(), QStringLiteral("painted\n"));
+    EXPECT_GE(widget.paintsWhileRunning, 1);
+    EXPECT_EQ(widget.keysWhileRunning, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return widget.keys == 1; }, 5000));
+    EXPECT_EQ(widget.keys, 1);
+}
+
+// Quitting the application ends every event loop at once; the line must still run to
+// its end and its whole output be kept.
+TEST(ShellTest, QuitDuringTheWaitDoesNotCutTheLineShort)
+{
+    // The application stays quitting, and event loops end at once, until its own loop
+    // has run once: that ends this test, so later ones in the process run as usual.
+    const auto restore = qScopeGuard([] {
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    });
+    const Watchdog watchdog(60);
+    const QString marker = QDir(pwtest::ScratchFolder()).filePath(QStringLiteral("quit-asked"));
+    QTimer::singleShot(20, [&] {
+        QCoreApplication::exit(0);
+        QFile(marker).open(QIODevice::WriteOnly);
+    });
+    Shell shell;
+    shell.Execute(waitForFile(marker) + QStringLiteral("echo finished"));
+    EXPECT_EQ(shell.Result(), QStringLiteral("finished\n"));
+    EXPECT_EQ(shell.ExitCode(), 0);
+    // And the next line as well.
+    shell.Execute(QStringLiteral("echo next"));
+    EXPECT_EQ(shell.Result(), QStringLiteral("next\n"));
+}
+
+} // namespace

@@ -1,0 +1,109 @@
+#pragma once
+// The program in-process, as the real binary runs it but without the event loop: a fake
+// service that curl reaches, scripted dialogs, and the preferences file of this process.
+// Header-only: only the program's tests include it.
+#include "app/app.h"
+#include "app/menubar1.h"
+#include "window/window1.h"
+
+#include "support/fake_service.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_env.h"
+
+#include "platform/runtime.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace pwtest {
+
+inline QString PrefsFilePath() { return PreferencesFolder() + QStringLiteral("/Pondwhirl Downloader Prefs"); }
+
+// The preferences file as the program writes it: a length byte, then the key's bytes.
+inline void StoreKey(const QByteArray& key)
+{
+    QFile file(PrefsFilePath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray(1, static_cast<char>(key.size())) + key);
+}
+
+inline QByteArray PrefsBytes()
+{
+    QFile file(PrefsFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+inline QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+// Two profiles with mentions on every platform, and the valid key stored or not.
+inline ServiceScript DefaultScript()
+{
+    ServiceScript script;
+    script.profiles = {{QStringLiteral("7"), QStringLiteral("Acme Corp: EU/North"), 250},
+                       {QStringLiteral("9"), QStringLiteral("Beta"), 100}};
+    return script;
+}
+
+class AppHarness {
+public:
+    explicit AppHarness(const ServiceScript& script = DefaultScript())
+    {
+        service.setScript(script);
+        service.writeCurlConfig(CurlHome());
+    }
+    ~AppHarness()
+    {
+        if (started_)
+            app::Finalize();
+    }
+    AppHarness(const AppHarness&) = delete;
+    AppHarness& operator=(const AppHarness&) = delete;
+
+    // Class records, then the start-up steps: the window is built and opened.
+    void start()
+    {
+        started_ = true;
+        app::Initialize();
+        platform::RunFrameworkInitialization(app::Startup);
+    }
+
+    Window1& window() { return *Window1::implicitInstance(); }
+
+    template <class T>
+    T& control(const char* name) { return window().control<T>(QString::fromLatin1(name)); }
+
+    platform::PushButton& button() { return control<platform::PushButton>("PushButton1"); }
+    platform::TextField& keyField() { return control<platform::TextField>("apikeyfield"); }
+    platform::PopupMenu& profileMenu() { return control<platform::PopupMenu>("profilemenu"); }
+    platform::PopupMenu& platformMenu() { return control<platform::PopupMenu>("platformmenu"); }
+    platform::ProgressBar& bar() { return control<platform::ProgressBar>("ProgressBar1"); }
+
+    void click() { button().Push(); }
+
+    QStringList popupRows(platform::PopupMenu& menu)
+    {
+        QStringList rows;
+        for (int i = 0; i < menu.ListCount(); ++i)
+            rows << menu.List(i);
+        return rows;
+    }
+
+    FakeService service;
+    ScriptedDialogs dialogs;
+
+private:
+    bool started_ = false;
+};
+
+inline const QString kValidKey = QStringLiteral("0123456789abcdefKEY");
+
+} // namespace pwtest
