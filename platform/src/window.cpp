@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include "platform/window.h"
 
 #include "platform/exceptions.h"
@@ -254,9 +255,10 @@ void Window::SetMenuBar(MenuBar* menuBar)
 
 void Window::UpdateNow()
 {
-    // Paints synchronously; no other event, user input included, is delivered.
+    // Does the drawing that is pending, synchronously, and nothing else: no other event,
+    // user input included, is delivered, and what is up to date is not drawn again.
     if (qtWindow_ && qtWindow_->isVisible())
-        qtWindow_->repaint();
+        QCoreApplication::sendPostedEvents(qtWindow_, QEvent::UpdateRequest);
 }
 
 QString Window::Title() const { return qtWindow_ ? qtWindow_->windowTitle() : QString(); }
