@@ -42,6 +42,17 @@ public:
     QTemporaryDir root;
 };
 
+// The folders and a fake service answering from script, which curl reaches.
+class ServedEnvironment : public Environment {
+public:
+    explicit ServedEnvironment(const pwtest::ServiceScript& script)
+    {
+        service.setScript(script);
+        service.writeCurlConfig(root.path());
+    }
+    pwtest::FakeService service;
+};
+
 inline double secondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -33,11 +33,8 @@ pwtest::ServiceScript scriptFor(int pages)
 
 Run appFetch(int pages)
 {
-    bench::Environment env;
     const pwtest::ServiceScript script = scriptFor(pages);
-    pwtest::FakeService service;
-    service.setScript(script);
-    service.writeCurlConfig(env.root.path());
+    bench::ServedEnvironment env(script);
     env.storeKey(script.validKey.toLatin1());
     pwtest::ScriptedDialogs dialogs;
     app::Initialize();
@@ -63,11 +60,8 @@ Run appFetch(int pages)
 // The same pipelines, one after another in one shell.
 Run shellLoop(int pages)
 {
-    bench::Environment env;
     const pwtest::ServiceScript script = scriptFor(pages);
-    pwtest::FakeService service;
-    service.setScript(script);
-    service.writeCurlConfig(env.root.path());
+    bench::ServedEnvironment env(script);
     const QString output = env.path(QStringLiteral("loop.txt"));
     const QString path = platform::FolderItem(output).ShellPath();
     QByteArray lines;

@@ -9,13 +9,10 @@ namespace {
 
 double listSeconds(int count)
 {
-    bench::Environment env;
     pwtest::ServiceScript script;
     for (int i = 0; i < count; ++i)
         script.profiles.push_back({QString::number(100000 + i), QStringLiteral("Profile number %1").arg(i), 0});
-    pwtest::FakeService service;
-    service.setScript(script);
-    service.writeCurlConfig(env.root.path());
+    bench::ServedEnvironment env(script);
     env.storeKey(script.validKey.toLatin1());
     pwtest::ScriptedDialogs dialogs;
 
