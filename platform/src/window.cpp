@@ -1,11 +1,12 @@
-#include <QCoreApplication>
 #include "platform/window.h"
 
 #include "platform/exceptions.h"
 #include "ui_private.h"
 
+#include <QCoreApplication>
 #include <QLayout>
 #include <QMenuBar>
+#include <QWindow>
 #include <algorithm>
 
 namespace platform {
@@ -101,11 +102,14 @@ void WindowWidget::setButtons(bool close, bool minimize, bool maximize)
         flags |= Qt::WindowMaximizeButtonHint;
     if (flags == windowFlags())
         return;
-    // Changing the flags of a window on screen hides it.
-    const bool shown = isVisible();
+    // setWindowFlags hides a window on screen and shows it again, and a window manager
+    // may lose a window unmapped that quickly: a shown window gets its flags in place.
+    if (isVisible() && windowHandle()) {
+        overrideWindowFlags(flags);
+        windowHandle()->setFlags(flags);
+        return;
+    }
     setWindowFlags(flags);
-    if (shown)
-        show();
 }
 
 void WindowWidget::setMenuBarShown(bool on)

@@ -313,7 +313,23 @@ fail() {
                 "$(xdotool getwindowgeometry "$w" 2>/dev/null | tr '\n' ' ')" >&2
         done
     fi
-    if [ -n "$app_pid" ] && [ -f "$sdir/app-$run_count.log" ]; then
+    if [ -n "$app_pid" ]; then
+        if running "$app_pid"; then
+            echo "  the application (pid $app_pid) still runs; its windows, mapped or not:" >&2
+            local w
+            for w in $(xdotool search --all --pid "$app_pid" --name '' 2>/dev/null); do
+                echo "    $w name=\"$(xdotool getwindowname "$w" 2>/dev/null)\"" \
+                    "$(xwininfo -id "$w" 2>/dev/null | sed -n 's/^ *Map State: *//p')" \
+                    "$(xprop -id "$w" WM_STATE 2>/dev/null | sed -n 's/^[[:space:]]*window state: *//p')" >&2
+            done
+        else
+            local status=0
+            wait "$app_pid" || status=$?
+            app_pid=""
+            echo "  the application has ended, exit status $status" >&2
+        fi
+    fi
+    if [ -f "$sdir/app-$run_count.log" ]; then
         echo "  application output ($sdir/app-$run_count.log):" >&2
         tail -n 20 "$sdir/app-$run_count.log" | sed 's/^/    /' >&2
     fi
