@@ -391,6 +391,25 @@ scenario_window() {
     quit_app
 }
 
+# Starts the application with a key stored: the profiles are listed at opening, and no
+# dialog asks for a key.
+open_with_stored_key() {
+    local lists_before
+    lists_before=$(request_count "/api/profile/list_all?")
+    start_app
+    wait_main_window || return 1
+    if ! wait_requests 20 "/api/profile/list_all?api_key=$KEY\$" $((lists_before + 1)); then
+        fail "no profile list loaded at opening with a stored key"
+        return 1
+    fi
+    wait_for 10 painted "$MAIN" || true
+    if has_other_window; then
+        shot unexpected-prompt
+        fail "a dialog at opening although a key is stored"
+        return 1
+    fi
+}
+
 # First start without a key: the prompt; the key typed and validated; the profiles listed
 # and the key stored; a restart lists them at opening without a prompt.
 scenario_first_start() {
@@ -451,19 +470,7 @@ scenario_first_start() {
     quit_app || return 1
 
     # A restart with the stored key: the profiles are listed at opening, without a prompt.
-    lists_before=$(request_count "/api/profile/list_all?")
-    start_app
-    wait_main_window || return 1
-    if ! wait_requests 20 "/api/profile/list_all?api_key=$KEY\$" $((lists_before + 1)); then
-        fail "no profile list loaded at opening with a stored key"
-        return 1
-    fi
-    wait_for 10 painted "$MAIN" || true
-    if has_other_window; then
-        shot unexpected-prompt
-        fail "a dialog at opening although a key is stored"
-        return 1
-    fi
+    open_with_stored_key || return 1
     focus "$MAIN" || true
     click_content $KEY_FIELD_AT
     press Tab
@@ -489,19 +496,7 @@ scenario_fetch() {
     new_user
     store_key "$KEY"
     local out="$sdir/out/fetched mentions.txt"
-    local lists_before
-    lists_before=$(request_count "/api/profile/list_all?")
-    start_app
-    wait_main_window || return 1
-    if ! wait_requests 20 "/api/profile/list_all?api_key=$KEY\$" $((lists_before + 1)); then
-        fail "no profile list loaded at opening with a stored key"
-        return 1
-    fi
-    wait_for 10 painted "$MAIN" || true
-    if has_other_window; then
-        fail "a dialog at opening although a key is stored"
-        return 1
-    fi
+    open_with_stored_key || return 1
     local log_start
     log_start=$(wc -l <"$work/requests.log")
 
