@@ -86,10 +86,7 @@ TEST_F(Fetch, RequestsEveryHundredWritesEveryMentionAndAdvancesTheBar)
         shownValues.clear();
         open(c.total);
         // An existing file: only this fetch's lines remain.
-        QFile old(output);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old content\n");
-        old.close();
+        WriteFile(output, "old content\n");
 
         fetchInto(output);
         EXPECT_EQ(harness->dialogs.messages, std::vector<QString>{kDone});
@@ -186,10 +183,7 @@ TEST_F(Fetch, WithoutATotalTellsSoAndLeavesTheChosenFileAlone)
         script.detailsWithoutTotal = c.withoutTotal;
         script.detailsStatus = c.status;
         open(250, 0, script);
-        QFile old(output);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("keep me\n");
-        old.close();
+        WriteFile(output, "keep me\n");
         fetchInto(output);
         EXPECT_EQ(harness->dialogs.messages, std::vector<QString>{kTotalUnreadable});
         EXPECT_EQ(harness->dialogs.beeps, 0);
@@ -299,11 +293,8 @@ TEST_F(Fetch, HostileOutputPathsNameExactlyTheChosenFile)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString folder = ScratchFolder();
-        for (const char* canary : c.canaries) {
-            QFile file(folder + QLatin1Char('/') + QString::fromUtf8(canary));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write("canary\n");
-        }
+        for (const char* canary : c.canaries)
+            WriteFile(folder + QLatin1Char('/') + QString::fromUtf8(canary), "canary\n");
         const QString path = folder + QLatin1Char('/') + QString::fromUtf8(c.name);
         harness->dialogs.messages.clear();
         fetchInto(path);

@@ -20,20 +20,12 @@ namespace pwtest {
 
 inline QString PrefsFilePath() { return PreferencesFolder() + QStringLiteral("/Pondwhirl Downloader Prefs"); }
 
-// The preferences file as the program writes it: a length byte, then the key's bytes.
-inline void StoreKey(const QByteArray& key)
+// Replaces the file at path with bytes.
+inline void WriteFile(const QString& path, const QByteArray& bytes)
 {
-    QFile file(PrefsFilePath());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(QByteArray(1, static_cast<char>(key.size())) + key);
-}
-
-inline QByteArray PrefsBytes()
-{
-    QFile file(PrefsFilePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 inline QByteArray FileBytes(const QString& path)
@@ -43,6 +35,14 @@ inline QByteArray FileBytes(const QString& path)
         return {};
     return file.readAll();
 }
+
+// The preferences file as the program writes it: a length byte, then the key's bytes.
+inline void StoreKey(const QByteArray& key)
+{
+    WriteFile(PrefsFilePath(), QByteArray(1, static_cast<char>(key.size())) + key);
+}
+
+inline QByteArray PrefsBytes() { return FileBytes(PrefsFilePath()); }
 
 // Two profiles with mentions on every platform, and the valid key stored or not.
 inline ServiceScript DefaultScript()
