@@ -104,6 +104,7 @@ private:
     bool started_ = false;
 };
 
-inline const QString kValidKey = QStringLiteral("0123456789abcdefKEY");
+// The key the scripted service accepts unless a test says otherwise.
+inline const QString kValidKey = ServiceScript().validKey;
 
 } // namespace pwtest
