@@ -52,8 +52,6 @@ void Main(void (*startup)())
 
 void Startup()
 {
-    platform::RuntimeInitExternalClasses();
-    platform::InitPluginEntrypoints();
     InitFileTypes();
     NewAppInstance();
     ApplicationAddMenuHandlers();
@@ -78,10 +76,7 @@ void MakeDefaultView() { Window1::implicitInstance(); }
 
 void Finalize()
 {
-    platform::ReleaseImplicitWindowList();
-    platform::ReleaseRedrawList();
     platform::ReleaseWindowList();
-    platform::ReleaseIntrospectionMaps();
     MenuBar1::implicitInstanceExit();
 }
 

@@ -79,7 +79,7 @@ void Window1::fetchMentions(const platform::FolderItem& file, const QString& pro
 
         auto& bar = control<platform::ProgressBar>(QStringLiteral("ProgressBar1"));
         bar.SetValue(platform::ToInteger(static_cast<double>(requested) / static_cast<double>(total) * 100.0));
-        bar.Refresh(true);
+        bar.Refresh();
         Window1::implicitInstance()->UpdateNow();
 
         platform::YieldToNextThread();

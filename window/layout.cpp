@@ -27,9 +27,6 @@ T& addControl(Window1& window, const QString& name, std::span<const std::uint8_t
     return control;
 }
 
-template <class T>
-void textUnitZero(T& control) { control.SetTextUnit(0); }
-
 } // namespace
 
 std::shared_ptr<platform::Picture> pondwhirl_logo_transparent_logo()
@@ -59,14 +56,13 @@ void Window1::CreateControls0()
     using namespace platform;
     addControl<Canvas>(*this, QStringLiteral("Canvas1"), window_records::Canvas1(),
                        [](Canvas& canvas) { canvas.SetBackdrop(pondwhirl_logo_transparent_logo()); });
-    addControl<TextField>(*this, QStringLiteral("apikeyfield"), window_records::apikeyfield(), textUnitZero<TextField>);
-    addControl<PopupMenu>(*this, QStringLiteral("profilemenu"), window_records::profilemenu(), textUnitZero<PopupMenu>);
-    addControl<StaticText>(*this, QStringLiteral("StaticText1"), window_records::StaticText1(), textUnitZero<StaticText>);
-    addControl<StaticText>(*this, QStringLiteral("StaticText2"), window_records::StaticText2(), textUnitZero<StaticText>);
-    addControl<PopupMenu>(*this, QStringLiteral("platformmenu"), window_records::platformmenu(), textUnitZero<PopupMenu>);
-    addControl<StaticText>(*this, QStringLiteral("StaticText3"), window_records::StaticText3(), textUnitZero<StaticText>);
-    PushButton& button = addControl<PushButton>(*this, QStringLiteral("PushButton1"), window_records::PushButton1(),
-                                                textUnitZero<PushButton>);
+    addControl<TextField>(*this, QStringLiteral("apikeyfield"), window_records::apikeyfield(), {});
+    addControl<PopupMenu>(*this, QStringLiteral("profilemenu"), window_records::profilemenu(), {});
+    addControl<StaticText>(*this, QStringLiteral("StaticText1"), window_records::StaticText1(), {});
+    addControl<StaticText>(*this, QStringLiteral("StaticText2"), window_records::StaticText2(), {});
+    addControl<PopupMenu>(*this, QStringLiteral("platformmenu"), window_records::platformmenu(), {});
+    addControl<StaticText>(*this, QStringLiteral("StaticText3"), window_records::StaticText3(), {});
+    PushButton& button = addControl<PushButton>(*this, QStringLiteral("PushButton1"), window_records::PushButton1(), {});
     button.InstallEventHandler(QStringLiteral("Action"), [this](PushButton& sender) { PushButton1_Action(sender); });
     addControl<ProgressBar>(*this, QStringLiteral("ProgressBar1"), window_records::ProgressBar1(), {});
 }

@@ -50,8 +50,7 @@ void Window1::loadKey()
     bool loaded = false;
     if (item && item->Exists()) {
         try {
-            std::unique_ptr<platform::BinaryStream> stream = platform::BinaryStream::Open(*item, false);
-            stream->LittleEndian = true;
+            std::unique_ptr<platform::BinaryStream> stream = platform::BinaryStream::Open(*item);
             stored = stream->ReadPString();
             loaded = true;
         } catch (const platform::IOException&) {
@@ -77,8 +76,7 @@ void Window1::writeKey()
             platform::MsgBox(kWriteError);
             return;
         }
-        std::unique_ptr<platform::BinaryStream> stream = platform::BinaryStream::Create(*item, true);
-        stream->LittleEndian = true;
+        std::unique_ptr<platform::BinaryStream> stream = platform::BinaryStream::Create(*item);
         stream->WritePString(apiKey());
         stream->Close();
     } catch (const platform::IOException&) {

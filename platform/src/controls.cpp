@@ -15,26 +15,7 @@
 
 namespace platform {
 
-namespace detail {
-
-QVariant ToVariant(const PropertyValue& value)
-{
-    return std::visit(
-        [](const auto& v) -> QVariant {
-            using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, Color>)
-                return QColor(v.red, v.green, v.blue);
-            else
-                return QVariant::fromValue(v);
-        },
-        value);
-}
-
-} // namespace detail
-
 namespace {
-
-using detail::KeptProperty;
 
 std::int32_t asInt(const PropertyValue& v) { return std::get<std::int32_t>(v); }
 bool asBool(const PropertyValue& v) { return std::get<bool>(v); }
@@ -61,9 +42,8 @@ W& widgetAs(PropertyTarget& target)
     return static_cast<W&>(widgetOf(target));
 }
 
-QObject* keptOnWidget(PropertyTarget& target) { return &widgetOf(target); }
-
-PropertyDescriptor kept(const char* name, PropertyType type) { return KeptProperty(name, type, keptOnWidget); }
+// An entry the record holds but nothing here uses: read whole, then dropped.
+PropertyDescriptor dropped(const char* name, PropertyType type) { return {name, type, nullptr}; }
 
 void changeFont(QWidget& w, const std::function<void(QFont&)>& change)
 {
@@ -164,7 +144,7 @@ int RectControl::Width() const { return widget_ ? widget_->width() : 0; }
 int RectControl::Height() const { return widget_ ? widget_->height() : 0; }
 bool RectControl::Enabled() const { return widget_ ? widget_->isEnabled() : true; }
 
-void RectControl::Refresh(bool)
+void RectControl::Refresh()
 {
     if (widget_)
         widget_->repaint();
@@ -182,7 +162,7 @@ std::vector<PropertyDescriptor> RectControl::baseProperties()
              c.name_ = asString(v);
              widgetOf(t).setObjectName(c.name_);
          }},
-        kept("Index", T::Integer),
+        dropped("Index", T::Integer),
         {"Left", T::Integer, [](PropertyTarget& t, const PropertyValue& v) {
              QWidget& w = widgetOf(t);
              w.move(asInt(v), w.y());
@@ -201,11 +181,11 @@ std::vector<PropertyDescriptor> RectControl::baseProperties()
          }},
         // Controls sit at absolute positions inside the content, so a control locked to
         // the left and top keeps its place and size whatever the window does.
-        kept("LockLeft", T::Boolean),
-        kept("LockTop", T::Boolean),
-        kept("LockRight", T::Boolean),
-        kept("LockBottom", T::Boolean),
-        kept("TabPanelIndex", T::Integer),
+        dropped("LockLeft", T::Boolean),
+        dropped("LockTop", T::Boolean),
+        dropped("LockRight", T::Boolean),
+        dropped("LockBottom", T::Boolean),
+        dropped("TabPanelIndex", T::Integer),
 
         // Shared entries, each declared by some of the classes.
         {"TabIndex", T::Integer, [self](PropertyTarget& t, const PropertyValue& v) {
@@ -257,12 +237,12 @@ std::vector<PropertyDescriptor> RectControl::baseProperties()
         {"Underline", T::Boolean, [](PropertyTarget& t, const PropertyValue& v) {
              changeFont(widgetOf(t), [&](QFont& f) { f.setUnderline(asBool(v)); });
          }},
-        kept("AutoDeactivate", T::Boolean),
-        kept("UseFocusRing", T::Boolean),
-        kept("AcceptTabs", T::Boolean),
-        kept("DataSource", T::String),
-        kept("DataField", T::String),
-        kept("InitialParent", T::String),
+        dropped("AutoDeactivate", T::Boolean),
+        dropped("UseFocusRing", T::Boolean),
+        dropped("AcceptTabs", T::Boolean),
+        dropped("DataSource", T::String),
+        dropped("DataField", T::String),
+        dropped("InitialParent", T::String),
     };
 }
 
@@ -297,7 +277,7 @@ const std::vector<PropertyDescriptor>& Canvas::propertyTable() const
         baseProperties(),
         {"TabIndex", "TabStop", "Visible", "HelpTag", "AutoDeactivate", "Enabled", "UseFocusRing", "AcceptTabs",
          "InitialParent"},
-        {kept("AcceptFocus", T::Boolean), kept("DoubleBuffer", T::Boolean), kept("EraseBackground", T::Boolean)});
+        {dropped("AcceptFocus", T::Boolean), dropped("DoubleBuffer", T::Boolean), dropped("EraseBackground", T::Boolean)});
     return table;
 }
 
@@ -337,12 +317,12 @@ const std::vector<PropertyDescriptor>& TextField::propertyTable() const
              [edit](PropertyTarget& t, const PropertyValue& v) { setColorRole(edit(t), QPalette::Text, asColor(v)); }},
             {"BackColor", T::Color,
              [edit](PropertyTarget& t, const PropertyValue& v) { setColorRole(edit(t), QPalette::Base, asColor(v)); }},
-            kept("Format", T::String),
+            dropped("Format", T::String),
             {"CueText", T::String,
              [edit](PropertyTarget& t, const PropertyValue& v) { edit(t).setPlaceholderText(asString(v)); }},
             {"Text", T::String, [edit](PropertyTarget& t, const PropertyValue& v) { edit(t).setText(asString(v)); }},
-            // The framework's mask syntax is not Qt's input mask: kept, not applied.
-            kept("Mask", T::String),
+            // The framework's mask syntax is not Qt's input mask: not applied.
+            dropped("Mask", T::String),
             {"ReadOnly", T::Boolean,
              [edit](PropertyTarget& t, const PropertyValue& v) { edit(t).setReadOnly(asBool(v)); }},
             // 0 means no limit; Qt's line edit would otherwise stop at 32767 characters.
@@ -539,7 +519,7 @@ const std::vector<PropertyDescriptor>& PushButton::propertyTable() const
              [](PropertyTarget& t, const PropertyValue& v) { widgetAs<QPushButton>(t).setText(asString(v)); }},
             {"Default", T::Boolean,
              [](PropertyTarget& t, const PropertyValue& v) { widgetAs<QPushButton>(t).setDefault(asBool(v)); }},
-            kept("Cancel", T::Boolean),
+            dropped("Cancel", T::Boolean),
         });
     return table;
 }

@@ -154,7 +154,6 @@ struct BinaryStream::Impl {
     QString path;
     // Set for a created stream: the file that Close() renames over path.
     QByteArray temporary;
-    bool overwrite = true;
 
     ~Impl()
     {
@@ -167,12 +166,12 @@ struct BinaryStream::Impl {
 
 BinaryStream::~BinaryStream() = default;
 
-std::unique_ptr<BinaryStream> BinaryStream::Open(const FolderItem& item, bool readWrite)
+std::unique_ptr<BinaryStream> BinaryStream::Open(const FolderItem& item)
 {
     const QByteArray path = QFile::encodeName(item.NativePath());
     int fd;
     do
-        fd = ::open(path.constData(), (readWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         const int error = errno;
@@ -186,7 +185,7 @@ std::unique_ptr<BinaryStream> BinaryStream::Open(const FolderItem& item, bool re
     return stream;
 }
 
-std::unique_ptr<BinaryStream> BinaryStream::Create(const FolderItem& item, bool overwrite)
+std::unique_ptr<BinaryStream> BinaryStream::Create(const FolderItem& item)
 {
     const auto fail = [&item](int error) {
         item.setLastErrorCode(error);
@@ -194,12 +193,8 @@ std::unique_ptr<BinaryStream> BinaryStream::Create(const FolderItem& item, bool 
     };
     const QByteArray target = QFile::encodeName(item.NativePath());
     struct stat status;
-    if (::lstat(target.constData(), &status) == 0) {
-        if (!overwrite)
-            fail(EEXIST);
-        if (S_ISDIR(status.st_mode))
-            fail(EISDIR);
-    }
+    if (::lstat(target.constData(), &status) == 0 && S_ISDIR(status.st_mode))
+        fail(EISDIR);
     const std::unique_ptr<FolderItem> folder = item.Parent();
     if (!folder)
         fail(EISDIR);
@@ -222,7 +217,6 @@ std::unique_ptr<BinaryStream> BinaryStream::Create(const FolderItem& item, bool 
     stream->impl_->fd = fd;
     stream->impl_->path = item.NativePath();
     stream->impl_->temporary = temporary;
-    stream->impl_->overwrite = overwrite;
     return stream;
 }
 
@@ -284,12 +278,7 @@ void BinaryStream::Close()
             error = errno;
         if (error == 0) {
             const QByteArray target = QFile::encodeName(impl_->path);
-            const int renamed =
-                impl_->overwrite
-                    ? ::rename(impl_->temporary.constData(), target.constData())
-                    : ::renameat2(AT_FDCWD, impl_->temporary.constData(), AT_FDCWD,
-                                  target.constData(), RENAME_NOREPLACE);
-            if (renamed != 0)
+            if (::rename(impl_->temporary.constData(), target.constData()) != 0)
                 error = errno;
         }
         if (error != 0)

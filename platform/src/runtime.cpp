@@ -23,7 +23,6 @@ struct RunState {
     std::vector<Window*> openWindows;
     bool quitRequested = false;
     int unhandled = 0;
-    QStringList log;
 };
 
 RunState& state()
@@ -33,7 +32,7 @@ RunState& state()
 }
 
 // Class records live until the process ends: the program keeps pointers to them in its
-// own caches, so they are never freed, not even by ReleaseIntrospectionMaps.
+// own caches, so they are never freed.
 struct ClassRegistry {
     std::vector<std::unique_ptr<ClassRecord>> inOrder;
     std::map<QString, ClassRecord*> byName;
@@ -94,7 +93,6 @@ const ClassRecord* MenuBarClass()
 
 void InitializeFrameworkClasses()
 {
-    LogRuntimeStep(QStringLiteral("InitializeFrameworkClasses"));
     ApplicationClass();
     WindowClass();
     MenuBarClass();
@@ -109,14 +107,11 @@ void RuntimeInit(int argc, char** argv)
     s.argv = argv;
     s.quitRequested = false;
     s.unhandled = 0;
-    s.log.clear();
-    LogRuntimeStep(QStringLiteral("RuntimeInit"));
 }
 
 std::int32_t RuntimeExit()
 {
     RunState& s = state();
-    LogRuntimeStep(QStringLiteral("RuntimeExit"));
     // Widgets must go before the QApplication they belong to.
     deleteOpenWindows();
     s.app.reset();
@@ -127,7 +122,6 @@ std::int32_t RuntimeExit()
 void RunFrameworkInitialization(const std::function<void()>& startup)
 {
     RunState& s = state();
-    LogRuntimeStep(QStringLiteral("RunFrameworkInitialization"));
     if (!QCoreApplication::instance()) {
         // QApplication keeps a reference to argc for its whole life.
         static char fallbackName[] = "pondwhirl-downloader";
@@ -142,13 +136,8 @@ void RunFrameworkInitialization(const std::function<void()>& startup)
         startup();
 }
 
-void RuntimeInitExternalClasses() { LogRuntimeStep(QStringLiteral("RuntimeInitExternalClasses")); }
-
-void InitPluginEntrypoints() { LogRuntimeStep(QStringLiteral("InitPluginEntrypoints")); }
-
 void RuntimeRun()
 {
-    LogRuntimeStep(QStringLiteral("RuntimeRun"));
     // A quit asked for before the loop starts would otherwise be lost: Qt ignores exit()
     // while no loop runs.
     if (state().quitRequested || !QCoreApplication::instance())
@@ -158,7 +147,6 @@ void RuntimeRun()
 
 void UnhandledException(std::exception_ptr exception)
 {
-    LogRuntimeStep(QStringLiteral("UnhandledException"));
     ++state().unhandled;
     QString name;
     try {
@@ -185,7 +173,6 @@ int UnhandledExceptionCount() { return state().unhandled; }
 
 void RuntimeRegisterAppObject(std::unique_ptr<Application> app)
 {
-    LogRuntimeStep(QStringLiteral("RuntimeRegisterAppObject"));
     state().app = std::move(app);
 }
 
@@ -200,17 +187,10 @@ Window* GetImplicitWindow(const QString& fullClassName)
     return nullptr;
 }
 
-void ReleaseImplicitWindowList() { LogRuntimeStep(QStringLiteral("ReleaseImplicitWindowList")); }
-
-void ReleaseRedrawList() { LogRuntimeStep(QStringLiteral("ReleaseRedrawList")); }
-
 void ReleaseWindowList()
 {
-    LogRuntimeStep(QStringLiteral("ReleaseWindowList"));
     deleteOpenWindows();
 }
-
-void ReleaseIntrospectionMaps() { LogRuntimeStep(QStringLiteral("ReleaseIntrospectionMaps")); }
 
 void YieldToNextThread() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
@@ -224,10 +204,6 @@ void Quit()
 }
 
 bool QuitRequested() { return state().quitRequested; }
-
-QStringList RuntimeLog() { return state().log; }
-
-void LogRuntimeStep(const QString& step) { state().log << step; }
 
 namespace detail {
 

@@ -10,7 +10,6 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QSize>
-#include <QVariant>
 #include <functional>
 #include <vector>
 
@@ -29,17 +28,6 @@ void UnregisterOpenWindow(Window* window);
 // here and the event loop carries on. An exception from UnhandledException itself ends
 // the process (noexcept): there is nowhere left to take it.
 void DispatchEvent(const std::function<void()>& handler) noexcept;
-
-// Properties the layer accepts for compatibility but that mean nothing over Qt are kept
-// on the Qt object as dynamic properties, so they can still be read back.
-QVariant ToVariant(const PropertyValue& value);
-inline PropertyDescriptor KeptProperty(const char* name, PropertyType type,
-                                       std::function<QObject*(PropertyTarget&)> holder)
-{
-    return {name, type, [key = QByteArray("pw") + name, holder](PropertyTarget& t, const PropertyValue& v) {
-                holder(t)->setProperty(key.constData(), ToVariant(v));
-            }};
-}
 
 // The Qt window behind a Window. The window's size properties describe its content, the
 // area under the menu bar, so the main window is sized as content plus menu bar.

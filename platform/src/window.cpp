@@ -134,12 +134,8 @@ detail::WindowWidget& widgetOf(PropertyTarget& target)
     return *w;
 }
 
-QObject* keptOnWindow(PropertyTarget& target) { return &widgetOf(target); }
-
-PropertyDescriptor kept(const char* name, PropertyType type)
-{
-    return detail::KeptProperty(name, type, keptOnWindow);
-}
+// An entry the record holds but nothing here uses: read whole, then dropped.
+PropertyDescriptor dropped(const char* name, PropertyType type) { return {name, type, nullptr}; }
 
 std::int32_t asInt(const PropertyValue& v) { return std::get<std::int32_t>(v); }
 bool asBool(const PropertyValue& v) { return std::get<bool>(v); }
@@ -175,7 +171,6 @@ Window::~Window()
 
 void Window::Constructor()
 {
-    LogRuntimeStep(QStringLiteral("Window.Constructor"));
     if (qtWindow_)
         throw RuntimeException(QStringLiteral("the window has been constructed already"));
     auto* w = new detail::WindowWidget;
@@ -190,14 +185,11 @@ void Window::Constructor()
 
     // No catch here: during start-up an exception from these handlers must reach the
     // program's own catch-all.
-    LogRuntimeStep(QStringLiteral("Layout"));
     EventLayout();
-    LogRuntimeStep(QStringLiteral("CreateControls"));
     EventCreateControls();
     updateTabOrder();
     if (QWidget* first = firstInTabOrder(Controls()))
         first->setFocus(Qt::OtherFocusReason);
-    LogRuntimeStep(QStringLiteral("Open"));
     EventOpen();
 }
 
@@ -275,7 +267,7 @@ const std::vector<PropertyDescriptor>& Window::propertyTable() const
     using T = PropertyType;
     using detail::WindowWidget;
     static const std::vector<PropertyDescriptor> table{
-        kept("Placement", T::Integer),
+        dropped("Placement", T::Integer),
         {"Width", T::Integer,
          [](PropertyTarget& t, const PropertyValue& v) {
              WindowWidget& w = widgetOf(t);
@@ -306,8 +298,8 @@ const std::vector<PropertyDescriptor>& Window::propertyTable() const
              WindowWidget& w = widgetOf(t);
              w.setContentLimits(w.minContent(), QSize(w.maxContent().width(), asInt(v)));
          }},
-        kept("Frame", T::Integer),
-        kept("Composite", T::Boolean),
+        dropped("Frame", T::Integer),
+        dropped("Composite", T::Boolean),
         {"HasBackColor", T::Boolean,
          [](PropertyTarget& t, const PropertyValue& v) {
              widgetOf(t).centralWidget()->setAutoFillBackground(asBool(v));
@@ -339,8 +331,8 @@ const std::vector<PropertyDescriptor>& Window::propertyTable() const
          }},
         {"Resizeable", T::Boolean,
          [](PropertyTarget& t, const PropertyValue& v) { widgetOf(t).setResizeable(asBool(v)); }},
-        // Qt lays the content out while the user drags; live resizing is all there is.
-        kept("LiveResize", T::Boolean),
+        // Qt lays the content out while the user drags: live resizing is all there is.
+        dropped("LiveResize", T::Boolean),
         {"MaximizeButton", T::Boolean,
          [](PropertyTarget& t, const PropertyValue& v) {
              WindowWidget& w = widgetOf(t);
@@ -351,7 +343,7 @@ const std::vector<PropertyDescriptor>& Window::propertyTable() const
              WindowWidget& w = widgetOf(t);
              w.setButtons(w.closeButton, asBool(v), w.maximizeButton);
          }},
-        kept("MacProcID", T::Integer),
+        dropped("MacProcID", T::Integer),
     };
     return table;
 }

@@ -13,9 +13,6 @@ using namespace pwtest;
 
 namespace {
 
-// Positions of the steps in the runtime's log; -1 when a step is missing.
-int indexOf(const QStringList& log, const QString& step) { return static_cast<int>(log.indexOf(step)); }
-
 QAction* findAction(QWidget* root, const QString& text)
 {
     for (QAction* action : root->findChildren<QAction*>())
@@ -26,7 +23,7 @@ QAction* findAction(QWidget* root, const QString& text)
 
 } // namespace
 
-TEST(StartUp, BuildsClassesThenRunsTheStepsInOrderAndOpensOneWindow)
+TEST(StartUp, BuildsClassesThenOpensOneWindow)
 {
     StoreKey(kValidKey.toLatin1());
     AppHarness harness;
@@ -37,23 +34,13 @@ TEST(StartUp, BuildsClassesThenRunsTheStepsInOrderAndOpensOneWindow)
     EXPECT_EQ(classes.mid(classes.size() - 3),
               (QStringList{"App", "Window1.Window1", "MenuBar1.MenuBar1"}));
 
-    const QStringList log = platform::RuntimeLog();
-    const QStringList steps{"RuntimeInitExternalClasses", "InitPluginEntrypoints", "RuntimeRegisterAppObject",
-                            "Window.Constructor", "Layout", "CreateControls", "Open"};
-    int previous = -1;
-    for (const QString& step : steps) {
-        const int at = indexOf(log, step);
-        EXPECT_GT(at, previous) << step.toStdString() << " in " << log.join(", ").toStdString();
-        previous = at;
-    }
-
     // The getter finds the window again and builds nothing.
     Window1* first = &harness.window();
+    EXPECT_TRUE(first->Visible());
+    EXPECT_EQ(first->Controls().size(), 9u);
     Window1* second = Window1::implicitInstance();
     EXPECT_EQ(first, second);
-    const QStringList after = platform::RuntimeLog();
-    for (const char* once : {"Window.Constructor", "Layout", "CreateControls", "Open"})
-        EXPECT_EQ(after.count(QString::fromLatin1(once)), 1) << once;
+    EXPECT_EQ(second->Controls().size(), 9u);
 
     // One menu bar, built before the window, shared by the application and the window.
     ASSERT_NE(platform::App(), nullptr);
@@ -82,14 +69,16 @@ TEST(StartUp, FileQuitEndsTheEventLoopWithStatusZeroAndWritesNothing)
     AppHarness harness;
     app::Initialize();
     // Once the loop runs, choose File > Quit as a user would.
-    QTimer::singleShot(0, [] {
+    bool loopRan = false;
+    QTimer::singleShot(0, [&loopRan] {
+        loopRan = true;
         QMainWindow* window = Window1::implicitInstance()->qtWindow();
         QAction* quit = findAction(window->menuBar(), QStringLiteral("&Quit"));
         ASSERT_NE(quit, nullptr);
         quit->trigger();
     });
     app::Main();
-    EXPECT_GE(platform::RuntimeLog().indexOf(QStringLiteral("RuntimeRun")), 0);
+    EXPECT_TRUE(loopRan);
     app::Finalize();
     EXPECT_EQ(MenuBar1::existingInstance(), nullptr);
     EXPECT_EQ(platform::RuntimeExit(), 0);
@@ -101,12 +90,15 @@ TEST(StartUp, AnExceptionDuringStartUpReachesTheHandlerOnceAndSkipsTheEventLoop)
 {
     ScriptedDialogs dialogs;
     app::Initialize();
+    QObject scope;
+    bool loopRan = false;
+    QTimer::singleShot(0, &scope, [&loopRan] { loopRan = true; });
     app::Main(+[] {
         app::NewAppInstance();
         throw platform::NilObjectException(QStringLiteral("missing"));
     });
     EXPECT_EQ(platform::UnhandledExceptionCount(), 1);
-    EXPECT_EQ(platform::RuntimeLog().indexOf(QStringLiteral("RuntimeRun")), -1);
+    EXPECT_FALSE(loopRan);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("NilObjectException")));
     app::Finalize();

@@ -6,7 +6,6 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-#include <map>
 #include <utility>
 
 using platform::Color;
@@ -97,87 +96,50 @@ TEST(PropertySetter, MalformedRecordsFailLoudly)
     }
 }
 
-// Every name and declared type each class accepts: the program's records hold exactly
-// these, and a wrong type would make the setter misread every entry after it.
-TEST(PropertyTables, EachClassDeclaresItsEntriesWithTheirTypes)
+// The head every control's record starts with, then one entry of the class's own: the
+// control takes its name and place, shows the entry's effect, and an entry of another
+// class is refused.
+TEST(PropertyTables, EachControlTakesTheHeadAndItsOwnEntries)
 {
-    using T = PropertyType;
-    const std::map<std::string, T> head{
-        {"Name", T::String},         {"Index", T::Integer},    {"Left", T::Integer},     {"Top", T::Integer},
-        {"Width", T::Integer},       {"Height", T::Integer},   {"LockLeft", T::Boolean}, {"LockTop", T::Boolean},
-        {"LockRight", T::Boolean},   {"LockBottom", T::Boolean}, {"TabPanelIndex", T::Integer},
+    auto head = [](const char* name) {
+        Record r;
+        r.string("Name", name).integer("Index", std::int32_t(0x80000000)).integer("Left", 23).integer("Top", 161)
+            .integer("Width", 289).integer("Height", 20).boolean("LockLeft", true).boolean("LockTop", true)
+            .boolean("LockRight", true).boolean("LockBottom", true).integer("TabPanelIndex", 0);
+        return r;
     };
-    auto with = [&](std::map<std::string, T> own) {
-        own.insert(head.begin(), head.end());
-        return own;
-    };
-    const std::map<std::string, T> font{
-        {"TextFont", T::String}, {"Bold", T::Boolean}, {"Italic", T::Boolean}, {"Underline", T::Boolean}};
-    auto plus = [](std::map<std::string, T> a, const std::map<std::string, T>& b) {
-        a.insert(b.begin(), b.end());
-        return a;
-    };
-
     pwtest::TestWindow window;
-    std::map<std::string, std::pair<const platform::PropertyTarget*, std::map<std::string, T>>> classes;
     window.onCreateControls = [&](pwtest::TestWindow& w) {
-        classes["Canvas"] = {&w.make<platform::Canvas>("c"),
-                             with({{"TabIndex", T::Integer}, {"TabStop", T::Boolean}, {"Visible", T::Boolean},
-                                   {"HelpTag", T::String}, {"AutoDeactivate", T::Boolean}, {"Enabled", T::Boolean},
-                                   {"UseFocusRing", T::Boolean}, {"AcceptFocus", T::Boolean},
-                                   {"AcceptTabs", T::Boolean}, {"DoubleBuffer", T::Boolean},
-                                   {"EraseBackground", T::Boolean}, {"InitialParent", T::String}})};
-        classes["TextField"] = {
-            &w.make<platform::TextField>("t"),
-            with(plus(font, {{"TabIndex", T::Integer},  {"TabStop", T::Boolean},      {"Border", T::Boolean},
-                             {"Password", T::Boolean},  {"UseFocusRing", T::Boolean}, {"TextColor", T::Color},
-                             {"BackColor", T::Color},   {"Enabled", T::Boolean},      {"Format", T::String},
-                             {"Visible", T::Boolean},   {"HelpTag", T::String},       {"AutoDeactivate", T::Boolean},
-                             {"CueText", T::String},    {"Text", T::String},          {"Mask", T::String},
-                             {"ReadOnly", T::Boolean},  {"LimitText", T::Integer},    {"AcceptTabs", T::Boolean},
-                             {"Alignment", T::Integer}, {"DataSource", T::String},    {"DataField", T::String}}))};
-        classes["PopupMenu"] = {
-            &w.make<platform::PopupMenu>("p"),
-            with(plus(font, {{"TabIndex", T::Integer}, {"TabStop", T::Boolean}, {"Enabled", T::Boolean},
-                             {"InitialValue", T::String}, {"ListIndex", T::Integer}, {"Visible", T::Boolean},
-                             {"HelpTag", T::String}, {"AutoDeactivate", T::Boolean}, {"DataSource", T::String},
-                             {"DataField", T::String}, {"InitialParent", T::String}}))};
-        classes["StaticText"] = {
-            &w.make<platform::StaticText>("s"),
-            with(plus(font, {{"TabIndex", T::Integer}, {"Text", T::String}, {"TextAlign", T::Integer},
-                             {"TextColor", T::Color}, {"Multiline", T::Boolean}, {"Enabled", T::Boolean},
-                             {"Visible", T::Boolean}, {"HelpTag", T::String}, {"AutoDeactivate", T::Boolean},
-                             {"DataSource", T::String}, {"DataField", T::String}, {"InitialParent", T::String}}))};
-        classes["PushButton"] = {
-            &w.make<platform::PushButton>("b"),
-            with(plus(font, {{"TabIndex", T::Integer}, {"TabStop", T::Boolean}, {"Caption", T::String},
-                             {"Default", T::Boolean}, {"Cancel", T::Boolean}, {"Enabled", T::Boolean},
-                             {"Visible", T::Boolean}, {"HelpTag", T::String}, {"AutoDeactivate", T::Boolean},
-                             {"InitialParent", T::String}}))};
-        classes["ProgressBar"] = {&w.make<platform::ProgressBar>("g"),
-                                  with({{"Visible", T::Boolean}, {"HelpTag", T::String},
-                                        {"AutoDeactivate", T::Boolean}, {"Enabled", T::Boolean},
-                                        {"Value", T::Integer}, {"Maximum", T::Integer},
-                                        {"InitialParent", T::String}})};
+        platform::SetProperties(w.make<platform::Canvas>("c"), head("canvas").boolean("EraseBackground", true).bytes());
+        platform::SetProperties(w.make<platform::TextField>("t"), head("field").string("Text", "typed").bytes());
+        platform::SetProperties(w.make<platform::PopupMenu>("p"),
+                                head("popup").string("InitialValue", "a\rb").integer("ListIndex", 1).bytes());
+        platform::SetProperties(w.make<platform::StaticText>("s"), head("label").string("Text", "Profile:").bytes());
+        platform::SetProperties(w.make<platform::PushButton>("b"),
+                                head("button").string("Caption", "Fetch Via API").bytes());
+        platform::SetProperties(w.make<platform::ProgressBar>("g"), head("bar").integer("Value", 40).bytes());
     };
     window.Constructor();
-    classes["Window"] = {&window,
-                         {{"Placement", T::Integer},     {"Width", T::Integer},        {"Height", T::Integer},
-                          {"MinWidth", T::Integer},      {"MinHeight", T::Integer},    {"MaxWidth", T::Integer},
-                          {"MaxHeight", T::Integer},     {"Frame", T::Integer},        {"Composite", T::Boolean},
-                          {"HasBackColor", T::Boolean},  {"BackColor", T::Color},      {"Title", T::String},
-                          {"Visible", T::Boolean},       {"FullScreen", T::Boolean},   {"MenuBarVisible", T::Boolean},
-                          {"CloseButton", T::Boolean},   {"Resizeable", T::Boolean},   {"LiveResize", T::Boolean},
-                          {"MaximizeButton", T::Boolean}, {"MinimizeButton", T::Boolean}, {"MacProcID", T::Integer}}};
 
-    for (const auto& [className, entry] : classes) {
-        std::map<std::string, T> declared;
-        for (const auto& d : entry.first->propertyTable()) {
-            EXPECT_TRUE(declared.emplace(d.name, d.type).second) << className << " declares " << d.name << " twice";
-            EXPECT_TRUE(d.set) << className << "." << d.name << " has no setter";
-        }
-        EXPECT_EQ(declared, entry.second) << className;
+    const char* names[] = {"canvas", "field", "popup", "label", "button", "bar"};
+    for (const char* name : names) {
+        platform::RectControl* control = window.ControlByName(name);
+        ASSERT_NE(control, nullptr) << name;
+        EXPECT_EQ(control->widget()->geometry(), QRect(23, 161, 289, 20)) << name;
+        EXPECT_EQ(control->widget()->objectName(), name);
     }
+    EXPECT_EQ(static_cast<platform::TextField&>(*window.ControlByName("field")).Text(), "typed");
+    EXPECT_EQ(static_cast<platform::PopupMenu&>(*window.ControlByName("popup")).Text(), "b");
+    EXPECT_EQ(static_cast<platform::StaticText&>(*window.ControlByName("label")).Text(), "Profile:");
+    EXPECT_EQ(static_cast<platform::PushButton&>(*window.ControlByName("button")).Caption(), "Fetch Via API");
+    EXPECT_EQ(static_cast<platform::ProgressBar&>(*window.ControlByName("bar")).ShownValue(), 40);
+
+    // Each class declares its own entries only.
+    EXPECT_THROW(platform::SetProperties(*window.ControlByName("field"), Record().string("Caption", "x").bytes()),
+                 PropertyRecordError);
+    EXPECT_THROW(platform::SetProperties(*window.ControlByName("bar"), Record().string("Text", "x").bytes()),
+                 PropertyRecordError);
+    EXPECT_THROW(platform::SetProperties(window, Record().integer("Left", 0).bytes()), PropertyRecordError);
 }
 
 // Every entry of a class applied to a real control, with ordinary values: none is refused
@@ -187,7 +149,6 @@ TEST(PropertyTables, RecordAppliesToARealControl)
     pwtest::TestWindow window;
     window.onCreateControls = [](pwtest::TestWindow& w) {
         auto& field = w.make<platform::TextField>("apikeyfield");
-        field.SetTextUnit(0);
         Record r;
         r.string("Name", "apikeyfield").integer("Index", std::int32_t(0x80000000)).integer("Left", 135)
             .integer("Top", 63).integer("Width", 177).integer("Height", 22).boolean("LockLeft", true)

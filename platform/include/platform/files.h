@@ -61,17 +61,14 @@ public:
     BinaryStream(const BinaryStream&) = delete;
     BinaryStream& operator=(const BinaryStream&) = delete;
 
-    // Opens the file for reading (readWrite false) or reading and writing, at its first
-    // byte. Raises IOException carrying the error number (also kept as the item's
-    // LastErrorCode) when it cannot be opened.
-    static std::unique_ptr<BinaryStream> Open(const FolderItem& item, bool readWrite);
+    // Opens the file for reading, at its first byte. Raises IOException carrying the error
+    // number (also kept as the item's LastErrorCode) when it cannot be opened.
+    static std::unique_ptr<BinaryStream> Open(const FolderItem& item);
     // A new, empty file in place of item, owner-only (mode 0600) from creation on. What is
     // written goes to a temporary file beside it, which Close() puts in place of the old
     // file; a stream destroyed without Close() leaves the old file as it was. Raises
-    // IOException when the file cannot be made (or exists and overwrite is false).
-    static std::unique_ptr<BinaryStream> Create(const FolderItem& item, bool overwrite);
-
-    bool LittleEndian = true;
+    // IOException when the file cannot be made.
+    static std::unique_ptr<BinaryStream> Create(const FolderItem& item);
 
     // One length byte, then that many bytes, returned as text. A file that ends early
     // gives what was there. Raises IOException on a read error.

@@ -50,9 +50,6 @@ void RuntimeInit(int argc, char** argv);
 std::int32_t RuntimeExit();
 // Sets the framework up (the Qt application, when none exists yet) and calls startup once.
 void RunFrameworkInitialization(const std::function<void()>& startup);
-void RuntimeInitExternalClasses();
-// Binds the command runner's entry points.
-void InitPluginEntrypoints();
 // The event loop; returns when the application quits.
 void RuntimeRun();
 // Shows one message naming the exception (its class, an I/O exception's error number).
@@ -66,11 +63,8 @@ Application* App();
 
 // The open window whose class has that full name, or nullptr.
 Window* GetImplicitWindow(const QString& fullClassName);
-// Module-level lists released at shut-down, in this order.
-void ReleaseImplicitWindowList();
-void ReleaseRedrawList();
+// Destroys the open windows (at shut-down).
 void ReleaseWindowList();
-void ReleaseIntrospectionMaps();
 
 // Lets pending events run, user input included.
 void YieldToNextThread();
@@ -78,9 +72,5 @@ void YieldToNextThread();
 void Quit();
 // True once Quit was asked for in this run: long work ends at its next yield.
 bool QuitRequested();
-
-// Names of the framework's steps in the order they ran in this run, for tests.
-QStringList RuntimeLog();
-void LogRuntimeStep(const QString& step);
 
 } // namespace platform

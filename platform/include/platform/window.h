@@ -44,7 +44,7 @@ public:
     bool Enabled() const;
     bool Visible() const { return visible_; }
     // Repaints the control at once.
-    void Refresh(bool eraseBackground);
+    void Refresh();
 
     // The control's widget, for the layer and for tests that act as a user would.
     QWidget* widget() const { return widget_; }
@@ -90,15 +90,10 @@ public:
     using RectControl::RectControl;
     QString Text() const;
     void SetText(const QString& text);
-    void SetTextUnit(int unit) { textUnit_ = unit; }
-    int TextUnit() const { return textUnit_; }
     const std::vector<PropertyDescriptor>& propertyTable() const override;
 
 protected:
     QWidget* createWidget(QWidget* parent) override;
-
-private:
-    int textUnit_ = 0;
 };
 
 // A popup menu of text rows.
@@ -113,15 +108,10 @@ public:
     void AddRow(const QString& text);
     int ListCount() const;
     QString List(int row) const;
-    void SetTextUnit(int unit) { textUnit_ = unit; }
-    int TextUnit() const { return textUnit_; }
     const std::vector<PropertyDescriptor>& propertyTable() const override;
 
 protected:
     QWidget* createWidget(QWidget* parent) override;
-
-private:
-    int textUnit_ = 0;
 };
 
 // A label.
@@ -130,16 +120,11 @@ public:
     using RectControl::RectControl;
     QString Text() const;
     void SetText(const QString& text);
-    void SetTextUnit(int unit) { textUnit_ = unit; }
-    int TextUnit() const { return textUnit_; }
     const std::vector<PropertyDescriptor>& propertyTable() const override;
 
 protected:
     QWidget* createWidget(QWidget* parent) override;
     bool acceptsFocus() const override { return false; }
-
-private:
-    int textUnit_ = 0;
 };
 
 // A push button with an Action event.
@@ -150,8 +135,6 @@ public:
 
     QString Caption() const;
     void SetCaption(const QString& caption);
-    void SetTextUnit(int unit) { textUnit_ = unit; }
-    int TextUnit() const { return textUnit_; }
     // Installs the handler of one of this control's events ("Action"). An empty handler
     // makes the event do nothing. An exception that leaves the handler is caught here and
     // handed to the unhandled-exception handler: it never crosses the event loop.
@@ -164,7 +147,6 @@ protected:
     QWidget* createWidget(QWidget* parent) override;
 
 private:
-    int textUnit_ = 0;
     ActionHandler action_;
 };
 
