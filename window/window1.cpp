@@ -15,8 +15,11 @@ Window1* Window1::implicitInstance()
 {
     if (auto* found = dynamic_cast<Window1*>(platform::GetImplicitWindow(QStringLiteral("Window1.Window1"))))
         return found;
-    // The window list owns the window once Constructor has registered it.
-    auto* window = new Window1();
+    // The runtime holds the window from the start, so that a window whose opening fails
+    // stays until shut-down, as an open one does.
+    auto owned = std::make_unique<Window1>();
+    Window1* window = owned.get();
+    platform::adoptWindow(std::move(owned));
     window->Constructor();
     return window;
 }

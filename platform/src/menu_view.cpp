@@ -1,6 +1,7 @@
+#include "menu_view.h"
+
 #include "platform/menus.h"
 #include "platform/runtime.h"
-#include "ui_private.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -189,7 +190,7 @@ void Window::MenuView::updateEnabled()
 void Window::MenuView::watchField()
 {
     QLineEdit* f = field();
-    if (f == watched_)
+    if (f == watched_.data())
         return;
     for (const auto& c : fieldConnections_)
         QObject::disconnect(c);

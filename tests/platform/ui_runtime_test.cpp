@@ -127,7 +127,9 @@ TEST(Runtime, StartUpRunAndShutDownInOrder)
     platform::RunFrameworkInitialization([&] {
         ++startups;
         platform::RuntimeRegisterAppObject(std::make_unique<platform::Application>());
-        window = new TestWindow;   // the window list owns it once it is constructed
+        auto owned = std::make_unique<TestWindow>();
+        window = owned.get();
+        platform::adoptWindow(std::move(owned));   // the runtime destroys it at shut-down
         window->Constructor();
         qtWindow = window->qtWindow();
     });
@@ -154,7 +156,9 @@ TEST(Runtime, ExitStatusIsOneAfterAnUnhandledExceptionAndWindowsGoFirst)
 {
     pwtest::ScriptedDialogs dialogs;
     platform::RuntimeInit(0, nullptr);
-    auto* window = new TestWindow;
+    auto owned = std::make_unique<TestWindow>();
+    TestWindow* window = owned.get();
+    platform::adoptWindow(std::move(owned));
     window->Constructor();
     QPointer<QWidget> qtWindow = window->qtWindow();
     platform::UnhandledException(std::make_exception_ptr(platform::NilObjectException()));

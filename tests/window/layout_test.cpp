@@ -161,11 +161,11 @@ TEST(PropertyRecords, ApplyToFreshControlsAndFailLoudlyWhenCutOrMisnamed)
     for (const auto& r : records)
         EXPECT_EQ(r.record.size(), r.size) << r.name;
 
-    // The key field's record onto a fresh field of a bare window (the window list keeps it).
+    // The key field's record onto a fresh field of a bare window.
     struct BareWindow : platform::Window {
         BareWindow() : platform::Window(platform::WindowClass()) {}
     };
-    auto* window = new BareWindow;
+    auto window = std::make_unique<BareWindow>();
     window->Constructor();
     auto field = window->New<platform::TextField>();
     field->Constructor();

@@ -9,11 +9,12 @@
 //   Boolean  1 byte, 0 or 1
 //   Color    3 bytes, one per component
 //   String   4-byte big-endian count n, then n bytes of UTF-8
+#include "platform/property_record_error.h"
+
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <variant>
 #include <vector>
@@ -35,12 +36,6 @@ struct PropertyDescriptor {
     std::string name;
     PropertyType type;
     std::function<void(PropertyTarget&, const PropertyValue&)> set;
-};
-
-// A record that does not fit its target: a programming error, raised loudly.
-class PropertyRecordError : public std::logic_error {
-public:
-    using std::logic_error::logic_error;
 };
 
 class PropertyTarget {

@@ -1,8 +1,10 @@
 #pragma once
-// The runtime: set-up and shut-down, class records, the application object, the list of
-// open windows, the event loop and the unhandled-exception handler.
+// The runtime: set-up and shut-down, the application object, the list of open windows,
+// the event loop and the unhandled-exception handler.
+#include "platform/application.h"
+#include "platform/class_registry.h"
+
 #include <QString>
-#include <QStringList>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -10,39 +12,7 @@
 
 namespace platform {
 
-class MenuBar;
 class Window;
-
-// The run-time description of a class: its full name and its base.
-struct ClassRecord {
-    QString fullName;
-    const ClassRecord* base = nullptr;
-};
-
-// Builds the record of a class once: a second call with the same name returns the first
-// record unchanged.
-const ClassRecord* RegisterClass(const QString& fullName, const ClassRecord* base);
-// The record of the class with that full name, or nullptr.
-const ClassRecord* FindClass(const QString& fullName);
-// Full names of the classes in the order their records were built.
-QStringList ClassRecordOrder();
-// The framework's own classes.
-const ClassRecord* ApplicationClass();
-const ClassRecord* WindowClass();
-const ClassRecord* MenuBarClass();
-// Builds the records of the framework's classes and the empty list of open windows.
-void InitializeFrameworkClasses();
-
-// The application object of a run.
-class Application {
-public:
-    virtual ~Application() = default;
-    void SetMenuBar(MenuBar* menuBar) { menuBar_ = menuBar; }
-    MenuBar* GetMenuBar() const { return menuBar_; }
-
-private:
-    MenuBar* menuBar_ = nullptr;
-};
 
 // First call of a run. Keeps the process arguments for Qt; the program never sees them.
 void RuntimeInit(int argc, char** argv);
@@ -63,7 +33,10 @@ Application* App();
 
 // The open window whose class has that full name, or nullptr.
 Window* GetImplicitWindow(const QString& fullClassName);
-// Destroys the open windows (at shut-down).
+// Hands window to the runtime, its one owner from then on: ReleaseWindowList (or
+// RuntimeExit) destroys it. A window not handed over is its creator's to destroy.
+void adoptWindow(std::unique_ptr<Window> window);
+// Destroys the windows handed to the runtime (at shut-down).
 void ReleaseWindowList();
 
 // Lets pending events run, user input included.

@@ -1,18 +1,16 @@
 #pragma once
-// Windows and their controls, over Qt Widgets.
+// A window and the controls it holds.
 //
 // A window subclass handles its Layout, CreateControls and Open events by overriding the
 // Event* hooks; Constructor() builds the window and raises the three in that order.
 // Controls are made for a window with New<T>(), constructed, and added under a name;
 // RuntimeWindowControlByName finds them again.
-#include "platform/files.h"
+#include "platform/controls.h"
 #include "platform/menus.h"
 #include "platform/properties.h"
 #include "platform/runtime.h"
 
 #include <QString>
-#include <QStringList>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,156 +19,9 @@ class QMainWindow;
 
 namespace platform {
 
-class Window;
-
-// Base of every control placed in a window at an absolute position.
-class RectControl : public PropertyTarget {
-public:
-    explicit RectControl(Window* window);
-    ~RectControl() override;
-    RectControl(const RectControl&) = delete;
-    RectControl& operator=(const RectControl&) = delete;
-
-    // The default construction: makes the control's widget inside its window.
-    void Constructor();
-
-    QString Name() const { return name_; }
-    Window* window() const { return window_; }
-    int Left() const;
-    int Top() const;
-    int Width() const;
-    int Height() const;
-    int TabIndex() const { return tabIndex_; }
-    bool Enabled() const;
-    bool Visible() const { return visible_; }
-    // Repaints the control at once.
-    void Refresh();
-
-    // The control's widget, for the layer and for tests that act as a user would.
-    QWidget* widget() const { return widget_; }
-
-    const std::vector<PropertyDescriptor>& propertyTable() const override;
-
-protected:
-    // Makes the widget; called by Constructor with the window's content as parent.
-    virtual QWidget* createWidget(QWidget* parent) = 0;
-    // Whether the control can take keyboard focus.
-    virtual bool acceptsFocus() const { return true; }
-    // Extends the table with a subclass's own properties.
-    static std::vector<PropertyDescriptor> baseProperties();
-
-private:
-    friend class Window;
-    Window* window_;
-    QWidget* widget_ = nullptr;
-    QString name_;
-    int tabIndex_ = -1;
-    bool visible_ = true;
-};
-
-// A plain area showing a backdrop picture at its top-left corner.
-class Canvas : public RectControl {
-public:
-    using RectControl::RectControl;
-    void SetBackdrop(std::shared_ptr<Picture> picture);
-    std::shared_ptr<Picture> Backdrop() const { return backdrop_; }
-    const std::vector<PropertyDescriptor>& propertyTable() const override;
-
-protected:
-    QWidget* createWidget(QWidget* parent) override;
-    bool acceptsFocus() const override { return false; }
-
-private:
-    std::shared_ptr<Picture> backdrop_;
-};
-
-// A one-line text field.
-class TextField : public RectControl {
-public:
-    using RectControl::RectControl;
-    QString Text() const;
-    void SetText(const QString& text);
-    const std::vector<PropertyDescriptor>& propertyTable() const override;
-
-protected:
-    QWidget* createWidget(QWidget* parent) override;
-};
-
-// A popup menu of text rows.
-class PopupMenu : public RectControl {
-public:
-    using RectControl::RectControl;
-    // The selected row, 0-based; -1 when none.
-    int ListIndex() const;
-    void SetListIndex(int index);
-    // The selected row's text; empty when none.
-    QString Text() const;
-    void AddRow(const QString& text);
-    int ListCount() const;
-    QString List(int row) const;
-    const std::vector<PropertyDescriptor>& propertyTable() const override;
-
-protected:
-    QWidget* createWidget(QWidget* parent) override;
-};
-
-// A label.
-class StaticText : public RectControl {
-public:
-    using RectControl::RectControl;
-    QString Text() const;
-    void SetText(const QString& text);
-    const std::vector<PropertyDescriptor>& propertyTable() const override;
-
-protected:
-    QWidget* createWidget(QWidget* parent) override;
-    bool acceptsFocus() const override { return false; }
-};
-
-// A push button with an Action event.
-class PushButton : public RectControl {
-public:
-    using RectControl::RectControl;
-    using ActionHandler = std::function<void(PushButton&)>;
-
-    QString Caption() const;
-    void SetCaption(const QString& caption);
-    // Installs the handler of one of this control's events ("Action"). An empty handler
-    // makes the event do nothing. An exception that leaves the handler is caught here and
-    // handed to the unhandled-exception handler: it never crosses the event loop.
-    void InstallEventHandler(const QString& event, ActionHandler handler);
-    // Raises the Action event, as a click does.
-    void Push();
-    const std::vector<PropertyDescriptor>& propertyTable() const override;
-
-protected:
-    QWidget* createWidget(QWidget* parent) override;
-
-private:
-    ActionHandler action_;
-};
-
-// A progress bar. Value keeps and reads back any integer; the bar shows it clamped to
-// 0..Maximum.
-class ProgressBar : public RectControl {
-public:
-    using RectControl::RectControl;
-    int Value() const { return value_; }
-    void SetValue(int value);
-    int Maximum() const { return maximum_; }
-    void SetMaximum(int maximum);
-    // What the bar shows now.
-    int ShownValue() const;
-    const std::vector<PropertyDescriptor>& propertyTable() const override;
-
-protected:
-    QWidget* createWidget(QWidget* parent) override;
-    bool acceptsFocus() const override { return false; }
-
-private:
-    int value_ = 0;
-    int maximum_ = 100;
-};
+namespace detail {
+class WindowWidget;
+}
 
 class Window : public PropertyTarget {
 public:
@@ -208,7 +59,7 @@ public:
     int Height() const;
 
     // The Qt window, for the layer and for tests that act as a user would.
-    QMainWindow* qtWindow() const { return qtWindow_; }
+    QMainWindow* qtWindow() const;
     // The widget that holds the controls.
     QWidget* content() const { return content_; }
 
@@ -222,8 +73,11 @@ protected:
 private:
     friend class RectControl;
     void updateTabOrder();
+    // The Qt window; NilObjectException before Constructor.
+    detail::WindowWidget& constructedWindow() const;
     const ClassRecord* classRecord_;
-    QMainWindow* qtWindow_ = nullptr;
+    // Parentless: this object is its one owner. It owns content_ and the menu widgets.
+    std::unique_ptr<detail::WindowWidget> qtWindow_;
     QWidget* content_ = nullptr;
     MenuBar* menuBar_ = nullptr;
     std::vector<std::unique_ptr<RectControl>> controls_;

@@ -1,4 +1,4 @@
-#include "platform/exceptions.h"
+#include "platform/runtime_exception.h"
 
 #include <utility>
 
@@ -19,11 +19,6 @@ const char* RuntimeException::what() const noexcept
         }
     }
     return what_.c_str();
-}
-
-IOException::IOException(int errorNumber, QString message)
-    : RuntimeException(std::move(message)), errorNumber_(errorNumber)
-{
 }
 
 } // namespace platform

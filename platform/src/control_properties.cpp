@@ -1,13 +1,13 @@
-#include "platform/exceptions.h"
+// The property tables of the controls: what each entry of a control's record does.
+#include "platform/controls.h"
 #include "platform/window.h"
-#include "ui_private.h"
+
+#include "property_values.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
 #include <limits>
@@ -17,33 +17,17 @@ namespace platform {
 
 namespace {
 
-std::int32_t asInt(const PropertyValue& v) { return std::get<std::int32_t>(v); }
-bool asBool(const PropertyValue& v) { return std::get<bool>(v); }
-QString asString(const PropertyValue& v) { return std::get<QString>(v); }
-QColor asColor(const PropertyValue& v)
-{
-    const Color c = std::get<Color>(v);
-    return QColor(c.red, c.green, c.blue);
-}
+using namespace detail;
 
 // Records are applied to constructed controls only; a control without its widget is a
 // missing object.
-QWidget& widgetOf(PropertyTarget& target)
-{
-    QWidget* w = static_cast<RectControl&>(target).widget();
-    if (!w)
-        throw NilObjectException(QStringLiteral("the control has not been constructed"));
-    return *w;
-}
+QWidget& widgetOf(PropertyTarget& target) { return static_cast<RectControl&>(target).constructedWidget("control"); }
 
 template <class W>
 W& widgetAs(PropertyTarget& target)
 {
     return static_cast<W&>(widgetOf(target));
 }
-
-// An entry the record holds but nothing here uses: read whole, then dropped.
-PropertyDescriptor dropped(const char* name, PropertyType type) { return {name, type, nullptr}; }
 
 void changeFont(QWidget& w, const std::function<void(QFont&)>& change)
 {
@@ -98,57 +82,9 @@ std::vector<PropertyDescriptor> makeTable(const std::vector<PropertyDescriptor>&
     return table;
 }
 
-class CanvasWidget : public QWidget {
-public:
-    using QWidget::QWidget;
-    std::shared_ptr<Picture> backdrop;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        if (!backdrop)
-            return;
-        QPainter painter(this);
-        painter.drawImage(0, 0, backdrop->image());
-    }
-};
-
 } // namespace
 
 // --- RectControl -----------------------------------------------------------------------
-
-RectControl::RectControl(Window* window) : window_(window) {}
-
-RectControl::~RectControl() { delete widget_; }
-
-void RectControl::Constructor()
-{
-    if (!window_ || !window_->content())
-        throw NilObjectException(QStringLiteral("a control needs a constructed window"));
-    if (widget_)
-        return;
-    widget_ = createWidget(window_->content());
-    // The window may destroy the widget first (it owns its content); forget it then.
-    QObject::connect(widget_, &QObject::destroyed, [this] { widget_ = nullptr; });
-    if (!acceptsFocus())
-        widget_->setFocusPolicy(Qt::NoFocus);
-    if (!name_.isEmpty())
-        widget_->setObjectName(name_);
-    // A child added to a window already on screen stays hidden unless shown.
-    widget_->setVisible(visible_);
-}
-
-int RectControl::Left() const { return widget_ ? widget_->x() : 0; }
-int RectControl::Top() const { return widget_ ? widget_->y() : 0; }
-int RectControl::Width() const { return widget_ ? widget_->width() : 0; }
-int RectControl::Height() const { return widget_ ? widget_->height() : 0; }
-bool RectControl::Enabled() const { return widget_ ? widget_->isEnabled() : true; }
-
-void RectControl::Refresh()
-{
-    if (widget_)
-        widget_->repaint();
-}
 
 std::vector<PropertyDescriptor> RectControl::baseProperties()
 {
@@ -254,22 +190,6 @@ const std::vector<PropertyDescriptor>& RectControl::propertyTable() const
 
 // --- Canvas ----------------------------------------------------------------------------
 
-QWidget* Canvas::createWidget(QWidget* parent)
-{
-    auto* w = new CanvasWidget(parent);
-    w->backdrop = backdrop_;
-    return w;
-}
-
-void Canvas::SetBackdrop(std::shared_ptr<Picture> picture)
-{
-    backdrop_ = std::move(picture);
-    if (auto* w = static_cast<CanvasWidget*>(widget())) {
-        w->backdrop = backdrop_;
-        w->update();
-    }
-}
-
 const std::vector<PropertyDescriptor>& Canvas::propertyTable() const
 {
     using T = PropertyType;
@@ -277,27 +197,12 @@ const std::vector<PropertyDescriptor>& Canvas::propertyTable() const
         baseProperties(),
         {"TabIndex", "TabStop", "Visible", "HelpTag", "AutoDeactivate", "Enabled", "UseFocusRing", "AcceptTabs",
          "InitialParent"},
-        {dropped("AcceptFocus", T::Boolean), dropped("DoubleBuffer", T::Boolean), dropped("EraseBackground", T::Boolean)});
+        {dropped("AcceptFocus", T::Boolean), dropped("DoubleBuffer", T::Boolean),
+         dropped("EraseBackground", T::Boolean)});
     return table;
 }
 
 // --- TextField -------------------------------------------------------------------------
-
-QWidget* TextField::createWidget(QWidget* parent) { return new QLineEdit(parent); }
-
-QString TextField::Text() const
-{
-    auto* w = static_cast<QLineEdit*>(widget());
-    return w ? w->text() : QString();
-}
-
-void TextField::SetText(const QString& text)
-{
-    auto* w = static_cast<QLineEdit*>(widget());
-    if (!w)
-        throw NilObjectException(QStringLiteral("the text field has not been constructed"));
-    w->setText(text);
-}
 
 const std::vector<PropertyDescriptor>& TextField::propertyTable() const
 {
@@ -341,60 +246,6 @@ const std::vector<PropertyDescriptor>& TextField::propertyTable() const
 
 // --- PopupMenu -------------------------------------------------------------------------
 
-QWidget* PopupMenu::createWidget(QWidget* parent) { return new QComboBox(parent); }
-
-namespace {
-QComboBox* comboOf(const RectControl& c) { return static_cast<QComboBox*>(c.widget()); }
-
-QComboBox& requireCombo(const RectControl& c)
-{
-    QComboBox* w = comboOf(c);
-    if (!w)
-        throw NilObjectException(QStringLiteral("the popup menu has not been constructed"));
-    return *w;
-}
-
-// Qt selects the first row added to an empty combo box; a popup's selection changes only
-// when it is set.
-void addRowsKeepingSelection(QComboBox& combo, const QStringList& rows)
-{
-    const int before = combo.currentIndex();
-    combo.addItems(rows);
-    if (combo.currentIndex() != before)
-        combo.setCurrentIndex(before);
-}
-} // namespace
-
-int PopupMenu::ListIndex() const
-{
-    QComboBox* w = comboOf(*this);
-    return w ? w->currentIndex() : -1;
-}
-
-void PopupMenu::SetListIndex(int index) { requireCombo(*this).setCurrentIndex(index); }
-
-QString PopupMenu::Text() const
-{
-    QComboBox* w = comboOf(*this);
-    if (!w || w->currentIndex() < 0)
-        return QString();
-    return w->itemText(w->currentIndex());
-}
-
-void PopupMenu::AddRow(const QString& text) { addRowsKeepingSelection(requireCombo(*this), {text}); }
-
-int PopupMenu::ListCount() const
-{
-    QComboBox* w = comboOf(*this);
-    return w ? w->count() : 0;
-}
-
-QString PopupMenu::List(int row) const
-{
-    QComboBox* w = comboOf(*this);
-    return w ? w->itemText(row) : QString();
-}
-
 const std::vector<PropertyDescriptor>& PopupMenu::propertyTable() const
 {
     using T = PropertyType;
@@ -406,11 +257,8 @@ const std::vector<PropertyDescriptor>& PopupMenu::propertyTable() const
             // Rows joined by carriage returns, nothing after the last.
             {"InitialValue", T::String,
              [](PropertyTarget& t, const PropertyValue& v) {
-                 QComboBox& combo = widgetAs<QComboBox>(t);
-                 combo.clear();
                  const QString rows = asString(v);
-                 if (!rows.isEmpty())
-                     addRowsKeepingSelection(combo, rows.split(QChar(0x0D)));
+                 static_cast<PopupMenu&>(t).setRows(rows.isEmpty() ? QStringList() : rows.split(QChar(0x0D)));
              }},
             {"ListIndex", T::Integer,
              [](PropertyTarget& t, const PropertyValue& v) { widgetAs<QComboBox>(t).setCurrentIndex(asInt(v)); }},
@@ -419,27 +267,6 @@ const std::vector<PropertyDescriptor>& PopupMenu::propertyTable() const
 }
 
 // --- StaticText ------------------------------------------------------------------------
-
-QWidget* StaticText::createWidget(QWidget* parent)
-{
-    auto* label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-QString StaticText::Text() const
-{
-    auto* w = static_cast<QLabel*>(widget());
-    return w ? w->text() : QString();
-}
-
-void StaticText::SetText(const QString& text)
-{
-    auto* w = static_cast<QLabel*>(widget());
-    if (!w)
-        throw NilObjectException(QStringLiteral("the label has not been constructed"));
-    w->setText(text);
-}
 
 const std::vector<PropertyDescriptor>& StaticText::propertyTable() const
 {
@@ -467,46 +294,6 @@ const std::vector<PropertyDescriptor>& StaticText::propertyTable() const
 
 // --- PushButton ------------------------------------------------------------------------
 
-QWidget* PushButton::createWidget(QWidget* parent)
-{
-    auto* button = new QPushButton(parent);
-    // A button becomes the window's default only when its record says so.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    QObject::connect(button, &QPushButton::clicked, button, [this] { Push(); });
-    return button;
-}
-
-QString PushButton::Caption() const
-{
-    auto* w = static_cast<QPushButton*>(widget());
-    return w ? w->text() : QString();
-}
-
-void PushButton::SetCaption(const QString& caption)
-{
-    auto* w = static_cast<QPushButton*>(widget());
-    if (!w)
-        throw NilObjectException(QStringLiteral("the button has not been constructed"));
-    w->setText(caption);
-}
-
-void PushButton::InstallEventHandler(const QString& event, ActionHandler handler)
-{
-    if (event != QLatin1String("Action"))
-        throw RuntimeException(QStringLiteral("a push button has no event named %1").arg(event));
-    action_ = std::move(handler);
-}
-
-void PushButton::Push()
-{
-    if (!action_)
-        return;
-    // Copied: the handler may install another one while it runs.
-    ActionHandler handler = action_;
-    detail::DispatchEvent([&] { handler(*this); });
-}
-
 const std::vector<PropertyDescriptor>& PushButton::propertyTable() const
 {
     using T = PropertyType;
@@ -525,45 +312,6 @@ const std::vector<PropertyDescriptor>& PushButton::propertyTable() const
 }
 
 // --- ProgressBar -----------------------------------------------------------------------
-
-namespace {
-// Qt's bar ignores a value outside its range and keeps showing the old one, so the value
-// is clamped before it reaches the bar.
-void showClamped(QProgressBar* bar, int value, int maximum)
-{
-    if (!bar)
-        return;
-    const int top = std::max(0, maximum);
-    bar->setRange(0, top);
-    bar->setValue(std::clamp(value, 0, top));
-}
-} // namespace
-
-QWidget* ProgressBar::createWidget(QWidget* parent)
-{
-    auto* bar = new QProgressBar(parent);
-    bar->setTextVisible(false);
-    showClamped(bar, value_, maximum_);
-    return bar;
-}
-
-void ProgressBar::SetValue(int value)
-{
-    value_ = value;
-    showClamped(static_cast<QProgressBar*>(widget()), value_, maximum_);
-}
-
-void ProgressBar::SetMaximum(int maximum)
-{
-    maximum_ = maximum;
-    showClamped(static_cast<QProgressBar*>(widget()), value_, maximum_);
-}
-
-int ProgressBar::ShownValue() const
-{
-    auto* bar = static_cast<QProgressBar*>(widget());
-    return bar ? bar->value() : std::clamp(value_, 0, std::max(0, maximum_));
-}
 
 const std::vector<PropertyDescriptor>& ProgressBar::propertyTable() const
 {
