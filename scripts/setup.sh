@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev
   curl grep sed coreutils
   xvfb xauth openbox xdotool imagemagick x11-utils fonts-dejavu-core
+  desktop-file-utils
 )
 
 missing=()
