@@ -181,8 +181,10 @@ void Window::MenuView::perform(EditRole role)
 void Window::MenuView::updateEnabled()
 {
     QLineEdit* f = field();
-    for (const EditItem& item : editItems_)
-        item.action->setEnabled(!item.autoEnable || applies(item.role, f));
+    for (const EditItem& item : editItems_) {
+        if (item.action)
+            item.action->setEnabled(!item.autoEnable || applies(item.role, f));
+    }
 }
 
 // Follows the focused field's text and selection, so that a shortcut finds its item

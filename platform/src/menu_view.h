@@ -23,7 +23,7 @@ enum class EditRole { Undo, Cut, Copy, Paste, Clear, SelectAll };
 struct Window::MenuView {
     using EditRole = detail::EditRole;
     struct EditItem {
-        QAction* action;
+        QPointer<QAction> action;
         EditRole role;
         bool autoEnable;
     };

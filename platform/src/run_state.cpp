@@ -51,8 +51,9 @@ void RunFrameworkInitialization(const std::function<void()>& startup)
 {
     RunState& s = state();
     if (!QCoreApplication::instance()) {
-        // QApplication keeps a reference to argc for its whole life.
-        static char fallbackName[] = "pondwhirl-downloader";
+        // QApplication keeps a reference to argc for its whole life. Without arguments
+        // the program's name is unknown here; the program always passes its own.
+        static char fallbackName[] = "application";
         static char* fallbackArgv[] = {fallbackName, nullptr};
         if (!s.argv || s.argc < 1) {
             s.argc = 1;

@@ -1,66 +1,58 @@
-// The menu bar's table of menus and items.
-#include "app/menubar1.h"
+// The menu bar as the user meets it in the open window.
+#include "support/app_harness.h"
 
-#include <gtest/gtest.h>
+#include <QAction>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+using namespace pwtest;
 
 namespace {
 
-struct Row {
-    const char* menu;   // nullptr: a menu on the bar
-    const char* name;
-    const char* text;
-    const char* shortcut;   // nullptr: never set
-    bool quit;
-};
-
-const Row kTable[] = {
-    {nullptr, "FileMenu", "&File", "", false},
-    {"FileMenu", "FileQuit", "&Quit", "Cmd+Q", true},
-    {nullptr, "EditMenu", "&Edit", "", false},
-    {"EditMenu", "EditUndo", "&Undo", "Cmd+Z", false},
-    {"EditMenu", "UntitledMenu1", "-", nullptr, false},
-    {"EditMenu", "EditCut", "Cu&t", "Cmd+X", false},
-    {"EditMenu", "EditCopy", "&Copy", "Cmd+C", false},
-    {"EditMenu", "EditPaste", "&Paste", "Cmd+V", false},
-    {"EditMenu", "EditClear", "&Delete", "", false},
-    {"EditMenu", "UntitledMenu0", "-", nullptr, false},
-    {"EditMenu", "EditSelectAll", "Select &All", "Cmd+A", false},
-};
+// What a menu shows, row by row: the title with its mnemonic and shortcut, "-" for a
+// separator.
+QStringList rows(const QMenu* menu)
+{
+    QStringList shown;
+    for (const QAction* action : menu->actions())
+        shown << (action->isSeparator() ? QStringLiteral("-")
+                                        : action->text() + u'\t' + action->shortcut().toString());
+    return shown;
+}
 
 } // namespace
 
-TEST(MenuBar, HoldsTheFileAndEditMenusAsTabled)
+TEST(MenuBar, ShowsFileAndEditAndCtrlQQuits)
 {
-    MenuBar1* bar = MenuBar1::implicitInstance();
-    ASSERT_EQ(bar->Count(), 2);
-    EXPECT_EQ(bar->Item(0)->Name(), QStringLiteral("FileMenu"));
-    EXPECT_EQ(bar->Item(1)->Name(), QStringLiteral("EditMenu"));
-    EXPECT_EQ(bar->Item(0)->Count(), 1);
-    EXPECT_EQ(bar->Item(1)->Count(), 8);
+    platform::RuntimeInit(0, nullptr);
+    StoreKey(kValidKey.toLatin1());
+    AppHarness harness;
+    harness.start();
+    QMenuBar* bar = harness.window().qtWindow()->menuBar();
+    const QList<QAction*> menus = bar->actions();
+    ASSERT_EQ(menus.size(), 2);
+    EXPECT_EQ(menus[0]->text(), QStringLiteral("&File"));
+    EXPECT_EQ(menus[1]->text(), QStringLiteral("&Edit"));
+    EXPECT_EQ(rows(menus[0]->menu()), QStringList{QStringLiteral("&Quit\tCtrl+Q")});
+    EXPECT_EQ(rows(menus[1]->menu()),
+              (QStringList{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V", "&Delete\t", "-",
+                           "Select &All\tCtrl+A"}));
+    // The application object and the window share the one bar.
+    EXPECT_EQ(platform::App()->GetMenuBar(), harness.window().GetMenuBar());
 
-    int fileIndex = 0, editIndex = 0;
-    for (const Row& row : kTable) {
-        SCOPED_TRACE(row.name);
-        platform::MenuItem* item = nullptr;
-        if (!row.menu) {
-            item = bar->Child(QString::fromLatin1(row.name));
-        } else {
-            platform::MenuItem* menu = bar->Child(QString::fromLatin1(row.menu));
-            ASSERT_NE(menu, nullptr);
-            int& index = QByteArray(row.menu) == "FileMenu" ? fileIndex : editIndex;
-            item = menu->Item(index++);
-        }
-        ASSERT_NE(item, nullptr);
-        EXPECT_EQ(item->Name(), QString::fromLatin1(row.name));
-        EXPECT_EQ(item->Text(), QString::fromLatin1(row.text));
-        EXPECT_TRUE(item->AutoEnable());
-        EXPECT_EQ(item->IsQuitItem(), row.quit);
-        if (row.shortcut)
-            EXPECT_EQ(item->KeyboardShortcut(), std::optional<QString>(QString::fromLatin1(row.shortcut)));
-        else
-            EXPECT_FALSE(item->KeyboardShortcut().has_value());
-    }
-    MenuBar1::implicitInstanceExit();
+    // Ctrl+Q typed in the key field reaches the quit item; the next run starts afresh.
+    struct NextRun {
+        ~NextRun() { platform::RuntimeInit(0, nullptr); }
+    } nextRun;
+    harness.window().qtWindow()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(harness.window().qtWindow()));
+    EXPECT_FALSE(platform::QuitRequested());
+    QTest::keyClick(harness.keyField().widget(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(platform::QuitRequested());
+    EXPECT_EQ(harness.keyField().Text(), kValidKey);
 }
 
 TEST(MenuBar, IsBuiltOnceAndReleasedAtShutDown)

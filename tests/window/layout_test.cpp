@@ -147,20 +147,6 @@ TEST(WindowWithoutLogo, OpensWithAllControlsAnEmptyCanvasAndNoMessage)
 TEST(PropertyRecords, ApplyToFreshControlsAndFailLoudlyWhenCutOrMisnamed)
 {
     platform::InitializeFrameworkClasses();
-    const struct {
-        const char* name;
-        std::span<const std::uint8_t> record;
-        std::size_t size;
-    } records[] = {
-        {"Window1", window_records::Window1(), 292},          {"Canvas1", window_records::Canvas1(), 280},
-        {"apikeyfield", window_records::apikeyfield(), 418},  {"profilemenu", window_records::profilemenu(), 328},
-        {"StaticText1", window_records::StaticText1(), 337},  {"StaticText2", window_records::StaticText2(), 333},
-        {"platformmenu", window_records::platformmenu(), 355}, {"StaticText3", window_records::StaticText3(), 334},
-        {"PushButton1", window_records::PushButton1(), 300},  {"ProgressBar1", window_records::ProgressBar1(), 215},
-    };
-    for (const auto& r : records)
-        EXPECT_EQ(r.record.size(), r.size) << r.name;
-
     // The key field's record onto a fresh field of a bare window.
     struct BareWindow : platform::Window {
         BareWindow() : platform::Window(platform::WindowClass()) {}

@@ -32,6 +32,8 @@ using PropertyValue = std::variant<std::int32_t, bool, Color, QString>;
 
 class PropertyTarget;
 
+// An entry a class declares. Without set, the entry is read whole and dropped: the record
+// holds it, nothing here uses it.
 struct PropertyDescriptor {
     std::string name;
     PropertyType type;
