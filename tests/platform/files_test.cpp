@@ -16,6 +16,8 @@
 #include <cerrno>
 #include <functional>
 #include <ostream>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace platform;
@@ -337,6 +339,26 @@ TEST(BinaryStreamTest, CloseFailureIsReportedAndLeavesNoTemporary)
 TEST(BinaryStreamTest, WriteErrorCarriesTheErrorNumber)
 {
     const QString folder = pwtest::ScratchFolder();
+    {
+        // A file size limit of one byte: the key's write fails part-way, as on a full disk.
+        const auto item = FolderItem(folder).Child(QStringLiteral("limited"));
+        auto out = BinaryStream::Create(*item);
+        struct rlimit old {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const auto restore = qScopeGuard([&] {
+            ::setrlimit(RLIMIT_FSIZE, &old);
+            std::signal(SIGXFSZ, oldHandler);
+        });
+        struct rlimit tiny = old;
+        tiny.rlim_cur = 1;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+        const int error = ioErrorOf([&] { out->WritePString(QStringLiteral("0123456789abcdef")); });
+        EXPECT_EQ(error, EFBIG);
+        EXPECT_EQ(out->LastErrorCode(), EFBIG);
+    }
+    EXPECT_TRUE(entries(folder).isEmpty());
+
     writeFile(folder + QStringLiteral("/prefs"), record("kept"));
     auto readOnly = BinaryStream::Open(FolderItem(folder + QStringLiteral("/prefs")));
     EXPECT_EQ(ioErrorOf([&] { readOnly->WritePString(QStringLiteral("x")); }), EBADF);
