@@ -59,7 +59,7 @@ QString ProfileDetails(const QString& profileId, const QString& key, const QStri
 {
     const QString address = service::kBaseAddress + QStringLiteral("/api/profile/details?profile_id=") +
                             PercentEncode(profileId) + QStringLiteral("&api_key=") + PercentEncode(key);
-    return takeAnswer(address, scratchPath, limits) + QStringLiteral("grep '<total_[^>]*>' ") + scratchPath;
+    return takeAnswer(address, scratchPath, limits) + QStringLiteral("grep -a '<total_[^>]*>' ") + scratchPath;
 }
 
 QString Mentions(const QString& segment, const QString& tag, const QString& profileId,
@@ -71,8 +71,9 @@ QString Mentions(const QString& segment, const QString& tag, const QString& prof
     if (pageNumber)
         address += QStringLiteral("&page_number=") + platform::Str(*pageNumber);
     address += QStringLiteral("&api_key=") + PercentEncode(key);
-    // GNU sed reads \< and \> as word boundaries, so the tags are written plainly.
-    return takeAnswer(address, scratchPath, limits) + QStringLiteral("grep '<") + tag + QStringLiteral(">' ") +
+    // GNU sed reads \< and \> as word boundaries, so the tags are written plainly; -a, or
+    // grep takes a page holding a NUL byte for binary and prints none of its lines.
+    return takeAnswer(address, scratchPath, limits) + QStringLiteral("grep -a '<") + tag + QStringLiteral(">' ") +
            scratchPath + QStringLiteral(" | sed 's/^[ ]*<") + tag + QStringLiteral(">//' | sed 's/<\\/") + tag +
            QStringLiteral(">.*//' >> ") + shellPath;
 }
