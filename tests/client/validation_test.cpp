@@ -9,7 +9,9 @@
 #include "platform/clipboard.h"
 
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QMetaObject>
+#include <QTest>
 #include <QScopeGuard>
 
 #include <chrono>
@@ -151,16 +153,36 @@ TEST(ProfileList, AStoredKeyTheServiceRefusesIsSilentAtOpening)
     QFile::remove(PrefsFilePath());
 }
 
-TEST_F(ValidateMode, AQuitDuringASlowCheckEndsItTellingAndStoringNothing)
+namespace {
+
+enum class AskQuit { Call, CtrlQ };
+
+class QuitDuringCheck : public ::testing::TestWithParam<AskQuit> {};
+
+} // namespace
+
+// The quit item's own shortcut, pressed on the window, gets through the wait too.
+TEST_P(QuitDuringCheck, EndsItTellingAndStoringNothing)
 {
     const auto resume = qScopeGuard([] { ResumeAfterQuit(); });
+    AppHarness harness;
+    harness.start();
+    harness.dialogs.messages.clear();
+    harness.window().curlLimits = {5, 1};   // should the quit not get through, the check fails in seconds
+    QMainWindow* window = harness.window().qtWindow();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     std::chrono::steady_clock::time_point quitAt;
-    harness.service.setHandler([&quitAt](const Request&) {
+    const AskQuit ask = GetParam();
+    harness.service.setHandler([&quitAt, window, ask](const Request&) {
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [&quitAt] {
+            [&quitAt, window, ask] {
                 quitAt = std::chrono::steady_clock::now();
-                platform::Quit();
+                if (ask == AskQuit::Call)
+                    platform::Quit();
+                else
+                    QTest::keyClick(window->windowHandle(), Qt::Key_Q, Qt::ControlModifier);
             },
             Qt::QueuedConnection);
         return Answer{200, ProfileListXml(DefaultScript().profiles), Answer::Mode::Stall};
@@ -177,6 +199,9 @@ TEST_F(ValidateMode, AQuitDuringASlowCheckEndsItTellingAndStoringNothing)
     EXPECT_EQ(harness.profileMenu().ListCount(), 1);
     EXPECT_TRUE(AllEnded(RunningDescendants()));
 }
+
+INSTANTIATE_TEST_SUITE_P(ValidateMode, QuitDuringCheck, ::testing::Values(AskQuit::Call, AskQuit::CtrlQ),
+                         [](const auto& info) { return std::string(info.param == AskQuit::Call ? "Quit" : "CtrlQ"); });
 
 TEST(ProfileList, AQuitDuringTheListAtOpeningEndsItTellingNothing)
 {
