@@ -365,6 +365,7 @@ class TotalText : public ::testing::TestWithParam<TotalCase> {};
 TEST_P(TotalText, CountsOnlyWhenItBeginsWithANumber)
 {
     const TotalCase& c = GetParam();
+    const auto removeKey = qScopeGuard([] { QFile::remove(PrefsFilePath()); });
     ServiceScript script;
     script.profiles = {{QStringLiteral("7"), QStringLiteral("Prof"), c.reads.value_or(0)}};
     StoreKey(script.validKey.toLatin1());
@@ -440,7 +441,11 @@ struct EndCase {
 // A fetch whose request stalls, ended by a quit or by closing the window while it waits.
 class EndedFetch : public ::testing::TestWithParam<EndCase> {
 protected:
-    void TearDown() override { ResumeAfterQuit(); }
+    void TearDown() override
+    {
+        ResumeAfterQuit();
+        QFile::remove(PrefsFilePath());
+    }
 };
 
 } // namespace
@@ -525,7 +530,10 @@ INSTANTIATE_TEST_SUITE_P(Fetch, EndedFetch,
 // A pipe with no reader chosen as the output blocks the append itself, not curl.
 TEST_F(Fetch, QuitEndsAnAppendBlockedOnAPipeWithoutReader)
 {
-    const auto resume = qScopeGuard([] { ResumeAfterQuit(); });
+    const auto resume = qScopeGuard([] {
+        ResumeAfterQuit();
+        QFile::remove(PrefsFilePath());
+    });
     open(150);
     const QString fifo = ScratchFolder() + QStringLiteral("/fifo");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);

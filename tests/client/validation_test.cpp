@@ -120,6 +120,7 @@ TEST_P(Unreachable, DuringTheCheckIsToldAsSuchAndStoresNothing)
 TEST_P(Unreachable, AtOpeningWithAStoredKeyIsToldOnce)
 {
     const NoAnswer& c = GetParam();
+    const auto removeKey = qScopeGuard([] { QFile::remove(PrefsFilePath()); });
     StoreKey(kValidKey.toLatin1());
     const QByteArray stored = PrefsBytes();
     AppHarness harness;
