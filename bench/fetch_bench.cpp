@@ -64,11 +64,12 @@ Run shellLoop(int pages)
     bench::ServedEnvironment env(script);
     const QString output = env.path(QStringLiteral("loop.txt"));
     const QString path = platform::FolderItem(output).ShellPath();
+    const QString scratch = platform::FolderItem(env.path(QStringLiteral("page.xml"))).ShellPath();
     QByteArray lines;
     for (int page = 0; page < pages; ++page) {
         const std::optional<std::int64_t> number = page == 0 ? std::nullopt : std::optional<std::int64_t>(page);
         lines += commands::Mentions(QStringLiteral("twitter"), QStringLiteral("message"), QStringLiteral("7"), number,
-                                    script.validKey, path)
+                                    script.validKey, path, scratch)
                      .toUtf8() +
                  "\n";
     }

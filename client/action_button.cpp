@@ -25,14 +25,14 @@ void Window1::PushButton1_Action(platform::PushButton& sender)
     if (handlingClick_)
         return;
     ClickGuard guard(handlingClick_);
+    storeFailureTold_ = false;
 
     if (platform::StrComp(sender.Caption(), QStringLiteral("Validate API Key"), 0) == 0) {
+        // validateKey tells why a key is not taken.
         if (validateKey()) {
             sender.SetCaption(QStringLiteral("Fetch Via API"));
             writeKey();
             loadProfile();
-        } else {
-            platform::MsgBox(QStringLiteral("Sorry, the API Key you provided is not valid!"));
         }
         return;
     }

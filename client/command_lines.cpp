@@ -27,46 +27,55 @@ QString PercentEncode(const QString& value)
     return out;
 }
 
-QString CurlInvocation()
+QString CurlInvocation(const CurlLimits& limits)
 {
-    return QStringLiteral("curl -s --fail --connect-timeout 30 --speed-limit 1 --speed-time 60");
+    return QStringLiteral("curl -s --fail --connect-timeout %1 --speed-limit 1 --speed-time %2")
+        .arg(limits.connectSeconds)
+        .arg(limits.stallSeconds);
 }
 
 namespace {
 
-// A request whose whole answer is held in the shell before the rest of the line runs.
-QString takeAnswer(const QString& address)
+// A request whose whole answer is in the scratch file before the rest of the line runs.
+// A file, not a shell variable: the shell would drop NUL bytes. --fail leaves 1xx-3xx
+// statuses to the line, which takes only a 200.
+QString takeAnswer(const QString& address, const QString& scratchPath, const CurlLimits& limits)
 {
-    return QStringLiteral("r=$(") + CurlInvocation() + QStringLiteral(" '") + address +
-           QStringLiteral("') || exit %1; printf '%s\\n' \"$r\"").arg(kRequestFailed);
+    return QStringLiteral(": > ") + scratchPath + QStringLiteral(" && s=$(") + CurlInvocation(limits) +
+           QStringLiteral(" -o ") + scratchPath + QStringLiteral(" -w '%{http_code}' '") + address +
+           QStringLiteral("') && [ \"$s\" = 200 ] || exit %1; ").arg(kRequestFailed);
 }
 
 } // namespace
 
-QString ProfileList(const QString& key)
+QString ProfileList(const QString& key, const CurlLimits& limits)
 {
-    return CurlInvocation() + QStringLiteral(" '") + service::kBaseAddress +
+    return CurlInvocation(limits) + QStringLiteral(" -w '%{stderr}%{http_code}' '") + service::kBaseAddress +
            QStringLiteral("/api/profile/list_all?api_key=") + PercentEncode(key) + QStringLiteral("'");
 }
 
-QString ProfileDetails(const QString& profileId, const QString& key)
+QString ProfileDetails(const QString& profileId, const QString& key, const QString& scratchPath,
+                       const CurlLimits& limits)
 {
     const QString address = service::kBaseAddress + QStringLiteral("/api/profile/details?profile_id=") +
                             PercentEncode(profileId) + QStringLiteral("&api_key=") + PercentEncode(key);
-    return takeAnswer(address) + QStringLiteral(" | grep '<total_[^>]*>'");
+    return takeAnswer(address, scratchPath, limits) + QStringLiteral("grep -a '<total_[^>]*>' ") + scratchPath;
 }
 
 QString Mentions(const QString& segment, const QString& tag, const QString& profileId,
-                 std::optional<std::int64_t> pageNumber, const QString& key, const QString& shellPath)
+                 std::optional<std::int64_t> pageNumber, const QString& key, const QString& shellPath,
+                 const QString& scratchPath, const CurlLimits& limits)
 {
     QString address = service::kBaseAddress + QStringLiteral("/api/") + segment +
                       QStringLiteral("/mentions?profile_id=") + PercentEncode(profileId);
     if (pageNumber)
         address += QStringLiteral("&page_number=") + platform::Str(*pageNumber);
     address += QStringLiteral("&api_key=") + PercentEncode(key);
-    // GNU sed reads \< and \> as word boundaries, so the tags are written plainly.
-    return takeAnswer(address) + QStringLiteral(" | grep '<") + tag + QStringLiteral(">' | sed 's/^[ ]*<") + tag +
-           QStringLiteral(">//' | sed 's/<\\/") + tag + QStringLiteral(">.*//' >> ") + shellPath;
+    // GNU sed reads \< and \> as word boundaries, so the tags are written plainly; -a, or
+    // grep takes a page holding a NUL byte for binary and prints none of its lines.
+    return takeAnswer(address, scratchPath, limits) + QStringLiteral("grep -a '<") + tag + QStringLiteral(">' ") +
+           scratchPath + QStringLiteral(" | sed 's/^[ ]*<") + tag + QStringLiteral(">//' | sed 's/<\\/") + tag +
+           QStringLiteral(">.*//' >> ") + shellPath;
 }
 
 QString Delete(const QString& shellPath)

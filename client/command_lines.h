@@ -12,30 +12,42 @@
 
 namespace commands {
 
-// Exit status of a details or mentions line whose request failed (no connection, an HTTP
-// error status, an answer cut short, a stall).
+// Exit status of a details or mentions line whose request failed (no connection, a status
+// other than 200, an answer cut short, a stall).
 constexpr int kRequestFailed = 100;
+
+// How long curl may take: to connect, and without data (curl judges the speed over a
+// window of some seconds, so a stalled answer ends a few seconds after stallSeconds).
+struct CurlLimits {
+    int connectSeconds = 30;
+    int stallSeconds = 60;
+};
 
 QString PercentEncode(const QString& value);
 
 // Every request: silent, an HTTP error status fails it, and a request that cannot
-// connect within 30 s or receives no byte for 60 s fails too.
-QString CurlInvocation();
+// connect or receives no byte within the limits fails too.
+QString CurlInvocation(const CurlLimits& limits = {});
 
-// The profile list; its output is the service's answer.
-QString ProfileList(const QString& key);
+// The profile list; its output is the service's answer, and its standard error the
+// answer's HTTP status ("000" when there was none).
+QString ProfileList(const QString& key, const CurlLimits& limits = {});
 
 // The profile's details, only the lines holding a "<total_" element. The answer is
-// taken whole before grep sees it, so a failed request exits kRequestFailed instead of
+// taken whole into the scratch file at scratchPath (quoted for the shell) before grep
+// sees it, so a failed request, or any status but 200, exits kRequestFailed instead of
 // reading as an empty answer.
-QString ProfileDetails(const QString& profileId, const QString& key);
+QString ProfileDetails(const QString& profileId, const QString& key, const QString& scratchPath,
+                       const CurlLimits& limits = {});
 
 // One page of mentions appended to the file at shellPath, one mention text a line. The
-// page is taken whole first: a failed request appends nothing and exits kRequestFailed;
-// otherwise the exit status is that of the last stage, which writes the file.
-// pageNumber is absent on the first request of a fetch.
+// page is taken whole into the scratch file first, byte for byte: a failed request (any
+// status but 200 included) appends nothing and exits kRequestFailed; otherwise the exit
+// status is that of the last stage, which writes the file. pageNumber is absent on the
+// first request of a fetch.
 QString Mentions(const QString& segment, const QString& tag, const QString& profileId,
-                 std::optional<std::int64_t> pageNumber, const QString& key, const QString& shellPath);
+                 std::optional<std::int64_t> pageNumber, const QString& key, const QString& shellPath,
+                 const QString& scratchPath, const CurlLimits& limits = {});
 
 // Removes the file (a regular file or a link); a file that is not there is no failure.
 QString Delete(const QString& shellPath);

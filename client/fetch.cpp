@@ -18,13 +18,29 @@ const QString kNotWritten = QStringLiteral("Sorry, the output file could not be 
 
 constexpr std::int64_t kMentionsPerPage = 100;
 
-// The number inside the first element whose tag begins with "total_".
-std::int32_t totalFrom(const QString& answer)
+// The text inside the first element whose tag begins with "total_"; nullopt when the
+// answer has none.
+std::optional<QString> totalText(const QString& answer)
 {
+    if (platform::CountFields(answer, QStringLiteral("<total_")) < 2)
+        return std::nullopt;
     const QString first = platform::NthField(answer, QStringLiteral("<total_"), 2);
     const QString inside = platform::NthField(first, QStringLiteral(">"), 2);
-    const QString number = platform::NthField(inside, QStringLiteral("</total_"), 1);
-    return platform::ToInteger(platform::Val(number));
+    return platform::NthField(inside, QStringLiteral("</total_"), 1);
+}
+
+// Whether Val reads a number at the start of text (blanks, a sign, then a digit, or a
+// point and a digit), and not the 0 it gives for anything else.
+bool beginsWithNumber(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    if (i < text.size() && text[i] == u'.')
+        ++i;
+    return i < text.size() && text[i] >= u'0' && text[i] <= u'9';
 }
 
 } // namespace
@@ -33,25 +49,37 @@ void Window1::fetchMentions(const platform::FolderItem& file, const QString& pro
 {
     platform::Shell shell;
     const QString path = file.ShellPath();
+    // Each answer is kept whole in a file of the runner's own before it is used.
+    const QString scratch = shell.ScratchShellPath();
+    if (scratch.isEmpty()) {
+        platform::MsgBox(kNotWritten);
+        return;
+    }
 
     // The total is read before the chosen file is touched: when the service cannot
     // tell it, the user's file stays as it was.
-    shell.Execute(commands::ProfileDetails(profileId, apiKey()));
-    const QString answer = shell.Result();
-    if (shell.ExitCode() != 0 || platform::CountFields(answer, QStringLiteral("<total_")) < 2) {
+    shell.Execute(commands::ProfileDetails(profileId, apiKey(), scratch, curlLimits));
+    if (platform::QuitRequested())
+        return;
+    const std::optional<QString> number = totalText(shell.Result());
+    if (shell.ExitCode() != 0 || !number || !beginsWithNumber(*number)) {
         platform::MsgBox(kTotalUnreadable);
         return;
     }
-    const std::int32_t total = totalFrom(answer);
+    const std::int32_t total = platform::ToInteger(platform::Val(*number));
 
     // Pages are only ever appended: they must never follow the old content.
     shell.Execute(commands::Delete(path));
+    if (platform::QuitRequested())
+        return;
     if (shell.ExitCode() != 0) {
         platform::MsgBox(kNotWritten);
         return;
     }
     if (total <= 0) {
         shell.Execute(commands::CreateEmpty(path));
+        if (platform::QuitRequested())
+            return;
         if (shell.ExitCode() != 0) {
             platform::MsgBox(kNotWritten);
             return;
@@ -63,8 +91,12 @@ void Window1::fetchMentions(const platform::FolderItem& file, const QString& pro
     std::int64_t page = 0;
     while (requested < total) {
         const std::optional<std::int64_t> pageNumber = page == 0 ? std::nullopt : std::optional(page);
-        shell.Execute(commands::Mentions(request_type(platformRow + 1), request_type_tag(platformRow + 1),
-                                         profileId, pageNumber, apiKey(), path));
+        // A page cut off by a quit is taken out of the file again: it keeps whole pages.
+        shell.ExecuteAppending(commands::Mentions(request_type(platformRow + 1), request_type_tag(platformRow + 1),
+                                                  profileId, pageNumber, apiKey(), path, scratch, curlLimits),
+                               file);
+        if (platform::QuitRequested())
+            return;
         const int status = shell.ExitCode();
         if (status == commands::kRequestFailed || status < 0) {
             platform::MsgBox(kIncomplete);

@@ -4,23 +4,39 @@
 
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
+#include "platform/runtime.h"
 #include "platform/shell.h"
 #include "platform/text.h"
 
 namespace {
 
 const QString kProfileTag = QStringLiteral("<profile>");
+const QString kRefused = QStringLiteral("Sorry, the API Key you provided is not valid!");
+const QString kUnreachable = QStringLiteral("Sorry, the service could not be reached! Check your connection and try again.");
 
-// Runs the profile-list command line, which goes onto the clipboard first, and returns
-// the answer.
-QString profileListAnswer(const QString& key)
+// curl's exit status when --fail meets an HTTP status of 400 or above.
+constexpr int kCurlHttpError = 22;
+
+struct ListAnswer {
+    QString text;
+    // No connection, a time-out, an answer cut short or a status of 500 and above: the
+    // service said nothing about the key.
+    bool unreachable = false;
+};
+
+// Runs the profile-list command line, which goes onto the clipboard first. Only a 4xx
+// status is the service's own refusal; any other failure of the request is no answer.
+ListAnswer profileListAnswer(const QString& key, const commands::CurlLimits& limits)
 {
     platform::Shell shell;
     platform::Clipboard clipboard;
-    const QString line = commands::ProfileList(key);
+    const QString line = commands::ProfileList(key, limits);
     clipboard.SetText(line);
     shell.Execute(line);
-    return shell.Result();
+    const int status = shell.ExitCode();
+    const int httpStatus = shell.ErrorOutput().trimmed().toInt();
+    const bool refusedByStatus = status == kCurlHttpError && httpStatus >= 400 && httpStatus < 500;
+    return ListAnswer{shell.Result(), status != 0 && !refusedByStatus};
 }
 
 // The text between the first open tag and the first close tag after it.
@@ -33,25 +49,42 @@ QString cut(const QString& field, const QString& open, const QString& close)
 
 bool Window1::validateKey()
 {
-    const QString answer = profileListAnswer(apiKey());
-    // Only an answer that lists a profile accepts the key: an error text from the
-    // service, or a failed request, is a refusal.
-    if (platform::CountFields(answer, kProfileTag) < 2)
+    const ListAnswer answer = profileListAnswer(apiKey(), curlLimits);
+    // A check ended by a quit tells nothing and accepts nothing.
+    if (platform::QuitRequested())
         return false;
+    if (answer.unreachable) {
+        platform::MsgBox(kUnreachable);
+        return false;
+    }
+    // Only an answer that lists a profile accepts the key: an error text from the
+    // service, or a refusing status, is a refusal.
+    if (platform::CountFields(answer.text, kProfileTag) < 2) {
+        platform::MsgBox(kRefused);
+        return false;
+    }
     platform::MsgBox(QStringLiteral("API Key Validated!"));
     return true;
 }
 
 void Window1::loadProfile()
 {
-    const QString answer = profileListAnswer(apiKey());
-    const int n = platform::CountFields(answer, kProfileTag);
+    const ListAnswer answer = profileListAnswer(apiKey(), curlLimits);
+    if (platform::QuitRequested())
+        return;
+    // A key the service refuses stays silent here; a service that cannot be reached is
+    // told, or the user would take the empty list for the key's.
+    if (answer.unreachable) {
+        platform::MsgBox(kUnreachable);
+        return;
+    }
+    const int n = platform::CountFields(answer.text, kProfileTag);
     if (n == 0)
         return;
     writeKey();
 
     // One split of the answer, read once: field i is element i - 1.
-    const QStringList fields = answer.split(kProfileTag, Qt::KeepEmptyParts);
+    const QStringList fields = answer.text.split(kProfileTag, Qt::KeepEmptyParts);
     profiles.resize(n + 1);
     ids.resize(n + 1);
     auto& menu = control<platform::PopupMenu>(QStringLiteral("profilemenu"));

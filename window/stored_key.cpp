@@ -10,6 +10,7 @@ namespace {
 const QString kPrefsFileName = QStringLiteral("Pondwhirl Downloader Prefs");
 const QString kValidateCaption = QStringLiteral("Validate API Key");
 const QString kWriteError = QStringLiteral("There was an error writing the preferences file!");
+const QString kTooLong = QStringLiteral("Sorry, a key longer than 255 bytes cannot be stored!");
 
 // A key counts as present only with more than 15 characters.
 bool keyPresent(const QString& key) { return platform::Len(key) > 15; }
@@ -67,19 +68,31 @@ void Window1::writeKey()
 {
     if (!keyPresent(apiKey()))
         return;
-    // Any failure to store is told and ends only the store: the caller goes on. The
+    // Any failure to store is told and ends only the store: the caller goes on. A click
+    // that stores twice (validation, then the profile list) tells a failure once. The
     // stream writes beside the old file and replaces it only when complete, so a failed
-    // store (or a key too long for its length byte) leaves the old key in place.
+    // store leaves the old key in place.
+    auto tell = [this](const QString& text) {
+        if (handlingClick_ && storeFailureTold_)
+            return;
+        storeFailureTold_ = true;
+        platform::MsgBox(text);
+    };
+    // The file holds one length byte before the key.
+    if (apiKey().toUtf8().size() > 255) {
+        tell(kTooLong);
+        return;
+    }
     try {
         std::unique_ptr<platform::FolderItem> item = prefsFile();
         if (!item) {
-            platform::MsgBox(kWriteError);
+            tell(kWriteError);
             return;
         }
         std::unique_ptr<platform::BinaryStream> stream = platform::BinaryStream::Create(*item);
         stream->WritePString(apiKey());
         stream->Close();
     } catch (const platform::IOException&) {
-        platform::MsgBox(kWriteError);
+        tell(kWriteError);
     }
 }

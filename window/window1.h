@@ -2,6 +2,8 @@
 // The main window: the one object that holds the program's state and behaviour. Its
 // methods are defined by the subsystem that owns them: layout and opening in window/,
 // the service client and the fetch in client/.
+#include "client/command_lines.h"
+
 #include "platform/exceptions.h"
 #include "platform/files.h"
 #include "platform/menus.h"
@@ -27,6 +29,8 @@ public:
     // empty for row 0 "Select One".
     QStringList profiles;
     QStringList ids;
+    // curl's connect and stall limits for every request; tests lower them.
+    commands::CurlLimits curlLimits;
 
     virtual void Layout();
     virtual void CreateControls();
@@ -80,6 +84,8 @@ private:
     // A click that arrives while an earlier one is still being handled (its yields let
     // events through) is ignored.
     bool handlingClick_ = false;
+    // A store failure already told during the current click: a click tells it once.
+    bool storeFailureTold_ = false;
 };
 
 // The logo picture from the resources folder, read once and kept; nullptr when missing.

@@ -133,6 +133,8 @@ void Window::MenuView::addItems(QWidget* menu, const MenuItem& parent)
         action->setShortcut(shortcutOf(item));
         menu->addAction(action);
         if (item.IsQuitItem()) {
+            // Marks the way out that stays open while a command line runs.
+            action->setMenuRole(QAction::QuitRole);
             QObject::connect(action, &QAction::triggered, action, [] { Quit(); });
         } else if (auto role = editRoleOf(item.Name())) {
             editItems_.push_back({action, *role, item.AutoEnable()});

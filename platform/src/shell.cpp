@@ -1,18 +1,33 @@
 #include "platform/shell.h"
 
+#include "platform/runtime.h"
+
+#include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QEventLoop>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSocketNotifier>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,9 +68,73 @@ bool isUserInput(QEvent::Type type)
     }
 }
 
-// ExcludeUserInputEvents keeps back only what the window system delivers; input events
-// posted inside the process would still reach the widgets and re-enter the program while
-// it waits for the line. Those are held here and posted again, in order, afterwards.
+bool isQuitAction(const QAction* action) { return action && action->menuRole() == QAction::QuitRole; }
+
+// An item whose choice neither quits nor only opens a submenu is not chosen while a line
+// runs: the program is in the middle of something.
+bool choosable(const QAction* action)
+{
+    return !action || action->menu() || action->isSeparator() || isQuitAction(action);
+}
+
+// What an open menu may do while a line runs: be looked through, closed, and quit from.
+bool menuMay(const QMenu& menu, const QEvent& event)
+{
+    switch (event.type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        return choosable(menu.actionAt(static_cast<const QMouseEvent&>(event).position().toPoint()));
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        switch (static_cast<const QKeyEvent&>(event).key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Escape:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_Alt:
+        case Qt::Key_Control:
+        case Qt::Key_Shift:
+        case Qt::Key_Meta:
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+        case Qt::Key_Select:
+            return choosable(menu.activeAction());
+        default:
+            return false;   // a letter would choose an item by its mnemonic
+        }
+    case QEvent::ContextMenu:
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool inMenuBar(const QWidget* widget)
+{
+    for (; widget; widget = widget->parentWidget()) {
+        if (qobject_cast<const QMenuBar*>(widget))
+            return true;
+        if (widget->isWindow())
+            return false;
+    }
+    return false;
+}
+
+// While a line runs, input reaches neither the program's controls nor its shortcuts: it
+// is held here and posted again, in order, afterwards. The way to quit stays open: the
+// menu bar and its menus (so File > Quit can be chosen), the quit item's shortcut, and
+// closing a window (not input). Input reaches the windows themselves, which pass it on to
+// a widget; it is judged there, where its target is known.
 class InputHold : public QObject {
 public:
     InputHold()
@@ -75,8 +154,19 @@ public:
 
     bool eventFilter(QObject* receiver, QEvent* event) override
     {
-        if (!isUserInput(event->type()))
+        const QEvent::Type type = event->type();
+        // ShortcutOverride only asks whether the focused widget takes a key itself: without
+        // the answer no shortcut, the quit item's included, could fire.
+        if (!isUserInput(type) || type == QEvent::ShortcutOverride || receiver->isWindowType())
             return false;
+        if (type == QEvent::Shortcut && isQuitAction(qobject_cast<QAction*>(receiver)))
+            return false;
+        if (auto* widget = qobject_cast<QWidget*>(receiver)) {
+            if (auto* menu = qobject_cast<QMenu*>(widget))
+                return !menuMay(*menu, *event);   // refused choices are dropped, not held
+            if (inMenuBar(widget))
+                return false;
+        }
         held_.emplace_back(receiver, std::unique_ptr<QEvent>(event->clone()));
         return true;
     }
@@ -84,10 +174,6 @@ public:
 private:
     std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> held_;
 };
-
-} // namespace
-
-namespace {
 
 // The environment for the line: ours, in the C locale.
 std::vector<QByteArray> lineEnvironment()
@@ -102,16 +188,12 @@ std::vector<QByteArray> lineEnvironment()
     return env;
 }
 
-struct Fd {
-    int fd = -1;
-    ~Fd() { reset(); }
-    void reset()
-    {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
-};
+void closeFd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
 
 // Reads what a pipe holds now; false once it is at its end.
 bool drain(int fd, QByteArray& into)
@@ -131,6 +213,34 @@ bool drain(int fd, QByteArray& into)
     }
 }
 
+// Whether the shell has exited, leaving it unreaped: while it is a zombie its process id,
+// which is also its group's id, cannot be given to another process.
+bool hasExited(pid_t pid)
+{
+    siginfo_t info{};
+    int result;
+    do {
+        result = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+    } while (result < 0 && errno == EINTR);
+    // ECHILD: not ours to wait for any more (someone reaped it): gone all the same.
+    return result < 0 || info.si_pid == pid;
+}
+
+// Reaps the shell; its wait status, or nullopt when there is none to be had.
+std::optional<int> reap(pid_t pid)
+{
+    int status = 0;
+    int result;
+    do {
+        result = ::waitpid(pid, &status, 0);
+    } while (result < 0 && errno == EINTR);
+    if (result != pid)
+        return std::nullopt;
+    return status;
+}
+
+constexpr int kGraceMs = 250;
+
 } // namespace
 
 Shell::Shell() = default;
@@ -141,32 +251,50 @@ void Shell::Execute(const QString& commandLine)
     stdout_.clear();
     stderr_.clear();
     exitCode_ = -1;
+    ended_ = false;
+    // Once quitting, nothing more is started: the program only winds down.
+    if (QuitRequested())
+        return;
+    Child child;
+    const auto closeAll = qScopeGuard([&child] {
+        closeFd(child.out);
+        closeFd(child.err);
+        closeFd(child.exited);
+    });
+    if (!spawn(commandLine, child))
+        return;   // a shell that cannot start: no output, exit code -1
+    wait(child);
+}
 
-    Fd outRead, outWrite, errRead, errWrite;
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
-        return;
-    outRead.fd = fds[0];
-    outWrite.fd = fds[1];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
-        return;
-    errRead.fd = fds[0];
-    errWrite.fd = fds[1];
+bool Shell::spawn(const QString& commandLine, Child& child)
+{
+    int outPipe[2], errPipe[2];
+    if (::pipe2(outPipe, O_CLOEXEC) != 0)
+        return false;
+    if (::pipe2(errPipe, O_CLOEXEC) != 0) {
+        ::close(outPipe[0]);
+        ::close(outPipe[1]);
+        return false;
+    }
+    child.out = outPipe[0];
+    child.err = errPipe[0];
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, outWrite.fd, 1);
-    posix_spawn_file_actions_adddup2(&actions, errWrite.fd, 2);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
-    // The line gets default signal handling and an empty mask, whatever this process set.
+    // The line gets default signal handling and an empty mask, whatever this process set,
+    // and a process group of its own, so that it can be ended with all it started.
     sigset_t all, none;
     sigfillset(&all);
     sigemptyset(&none);
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
 
     const QByteArray line = commandLine.toUtf8();
     char* argv[] = {const_cast<char*>("/bin/sh"), const_cast<char*>("-c"), const_cast<char*>(line.constData()),
@@ -179,54 +307,41 @@ void Shell::Execute(const QString& commandLine)
 
     // posix_spawn does not copy this process's memory as fork does: with a large
     // application that is most of the cost of a short line.
-    pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, "/bin/sh", &actions, &attributes, argv, envp.data());
+    const int spawned = ::posix_spawn(&child.pid, "/bin/sh", &actions, &attributes, argv, envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    outWrite.reset();
-    errWrite.reset();
+    ::close(outPipe[1]);
+    ::close(errPipe[1]);
     if (spawned != 0)
-        return;   // a shell that cannot start: no output, exit code -1
+        return false;
 
-    ::fcntl(outRead.fd, F_SETFL, O_NONBLOCK);
-    ::fcntl(errRead.fd, F_SETFL, O_NONBLOCK);
-    Fd pidFd;
-    pidFd.fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    ::fcntl(child.out, F_SETFL, O_NONBLOCK);
+    ::fcntl(child.err, F_SETFL, O_NONBLOCK);
+    child.exited = static_cast<int>(::syscall(SYS_pidfd_open, child.pid, 0));
+    return true;
+}
 
+void Shell::wait(Child& child)
+{
     QEventLoop loop;
-    bool outOpen = true, errOpen = true, exited = false, reaped = false;
-    int status = 0;
-    auto reap = [&] {
-        if (exited)
-            return;
-        int result;
-        do {
-            result = ::waitpid(pid, &status, WNOHANG);
-        } while (result < 0 && errno == EINTR);
-        if (result == pid)
-            reaped = exited = true;
-        else if (result < 0)
-            exited = true;   // not ours to wait for any more: no status to report
-    };
+    bool outOpen = true, errOpen = true, exited = false;
     auto check = [&] {
-        if (!outOpen && !errOpen)
-            reap();
         if (!outOpen && !errOpen && exited)
             loop.quit();
     };
 
     // Output is taken as it arrives: a child blocked on a full pipe would never exit.
-    QSocketNotifier outNotifier(outRead.fd, QSocketNotifier::Read);
+    QSocketNotifier outNotifier(child.out, QSocketNotifier::Read);
     QObject::connect(&outNotifier, &QSocketNotifier::activated, &loop, [&] {
-        if (!drain(outRead.fd, stdout_)) {
+        if (!drain(child.out, stdout_)) {
             outOpen = false;
             outNotifier.setEnabled(false);
         }
         check();
     });
-    QSocketNotifier errNotifier(errRead.fd, QSocketNotifier::Read);
+    QSocketNotifier errNotifier(child.err, QSocketNotifier::Read);
     QObject::connect(&errNotifier, &QSocketNotifier::activated, &loop, [&] {
-        if (!drain(errRead.fd, stderr_)) {
+        if (!drain(child.err, stderr_)) {
             errOpen = false;
             errNotifier.setEnabled(false);
         }
@@ -234,32 +349,90 @@ void Shell::Execute(const QString& commandLine)
     });
     std::unique_ptr<QSocketNotifier> exitNotifier;
     QTimer exitPoll;   // without a pidfd (an old kernel), the exit is polled
-    if (pidFd.fd >= 0) {
-        exitNotifier = std::make_unique<QSocketNotifier>(pidFd.fd, QSocketNotifier::Read);
-        QObject::connect(exitNotifier.get(), &QSocketNotifier::activated, &loop, [&] {
-            exitNotifier->setEnabled(false);
-            reap();
-            check();
-        });
+    auto onExit = [&] {
+        if (!exited && hasExited(child.pid)) {
+            exited = true;
+            if (exitNotifier)
+                exitNotifier->setEnabled(false);
+            exitPoll.stop();
+        }
+        check();
+    };
+    if (child.exited >= 0) {
+        exitNotifier = std::make_unique<QSocketNotifier>(child.exited, QSocketNotifier::Read);
+        QObject::connect(exitNotifier.get(), &QSocketNotifier::activated, &loop, onExit);
     } else {
-        QObject::connect(&exitPoll, &QTimer::timeout, &loop, [&] {
-            reap();
-            check();
-        });
+        QObject::connect(&exitPoll, &QTimer::timeout, &loop, onExit);
         exitPoll.start(2);
     }
 
     const InputHold hold;
-    const auto flags = QEventLoop::ExcludeUserInputEvents;
-    while (outOpen || errOpen || !exited) {
-        loop.exec(flags);
+    auto running = [&] { return outOpen || errOpen || !exited; };
+    while (running() && !QuitRequested()) {
+        loop.exec();
         // Quitting the application ends every event loop, and a new one returns at once
-        // from then on; the line still runs to its end.
-        if (outOpen || errOpen || !exited)
-            loop.processEvents(flags | QEventLoop::WaitForMoreEvents);
+        // from then on: the events are then taken here.
+        if (running() && !QuitRequested())
+            loop.processEvents(QEventLoop::WaitForMoreEvents);
     }
-    if (reaped && WIFEXITED(status))
-        exitCode_ = WEXITSTATUS(status);
+    if (running()) {
+        end(child);
+        return;
+    }
+    const std::optional<int> status = reap(child.pid);
+    if (status && WIFEXITED(*status))
+        exitCode_ = WEXITSTATUS(*status);
+}
+
+void Shell::end(Child& child)
+{
+    ended_ = true;
+    const pid_t group = child.pid;
+    ::kill(-group, SIGTERM);
+    if (child.exited >= 0) {
+        pollfd fd{child.exited, POLLIN, 0};
+        while (::poll(&fd, 1, kGraceMs) < 0 && errno == EINTR) {
+        }
+    } else {
+        for (int waited = 0; waited < kGraceMs && !hasExited(child.pid); waited += 5) {
+            const timespec pause{0, 5'000'000};
+            ::nanosleep(&pause, nullptr);
+        }
+    }
+    // The shell is not reaped yet, so the group's id is still ours: what ignored SIGTERM
+    // ends now.
+    ::kill(-group, SIGKILL);
+    reap(child.pid);
+}
+
+void Shell::ExecuteAppending(const QString& commandLine, const FolderItem& target)
+{
+    const QByteArray path = QFile::encodeName(target.NativePath());
+    struct stat before {};
+    const bool existed = ::stat(path.constData(), &before) == 0;
+    Execute(commandLine);
+    if (!ended_)
+        return;
+    struct stat after {};
+    if (::stat(path.constData(), &after) != 0 || !S_ISREG(after.st_mode))
+        return;
+    const off_t keep = existed && S_ISREG(before.st_mode) ? before.st_size : 0;
+    if (after.st_size > keep) {
+        while (::truncate(path.constData(), keep) != 0 && errno == EINTR) {
+        }
+    }
+}
+
+QString Shell::ScratchShellPath()
+{
+    if (!scratch_) {
+        // QTemporaryDir makes the folder owner-only and removes it with its content.
+        auto dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/shell-XXXXXX"));
+        if (!dir->isValid())
+            return {};
+        scratch_ = std::move(dir);
+    }
+    return FolderItem(scratch_->filePath(QStringLiteral("scratch"))).ShellPath();
 }
 
 QString Shell::Result() const { return QString::fromUtf8(stdout_); }

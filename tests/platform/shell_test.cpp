@@ -2,18 +2,29 @@
 
 #include "support/test_env.h"
 
+#include "platform/runtime.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QAction>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 
 #include <chrono>
+#include <map>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -262,6 +273,235 @@ TEST(ShellTest, QuitDuringTheWaitDoesNotCutTheLineShort)
     // And the next line as well.
     shell.Execute(QStringLiteral("echo next"));
     EXPECT_EQ(shell.Result(), QStringLiteral("next\n"));
+}
+
+// --- ending a line on quit --------------------------------------------------------------
+
+// Every process descended from this one that still runs (a zombie has ended).
+std::set<pid_t> runningDescendants()
+{
+    std::map<pid_t, pid_t> parent;
+    std::set<pid_t> running;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const pid_t pid = entry.toInt(&number);
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!number || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> rest = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (rest.size() < 2)
+            continue;
+        parent[pid] = rest[1].toInt();
+        if (rest[0] != "Z" && rest[0] != "X")
+            running.insert(pid);
+    }
+    std::set<pid_t> found{::getpid()};
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const auto& [pid, up] : parent)
+            if (found.count(up) && !found.count(pid))
+                grew = found.insert(pid).second;
+    }
+    std::set<pid_t> out;
+    for (pid_t pid : found)
+        if (pid != ::getpid() && running.count(pid))
+            out.insert(pid);
+    return out;
+}
+
+bool noneRunsWithin(const std::set<pid_t>& pids, int ms)
+{
+    return QTest::qWaitFor(
+        [&] {
+            const std::set<pid_t> now = runningDescendants();
+            for (pid_t pid : pids)
+                if (now.count(pid))
+                    return false;
+            return true;
+        },
+        ms);
+}
+
+// A test that quits puts the quit back: the runtime's flag, and Qt's, under which a new
+// event loop returns at once until the application's own loop has run.
+class ShellQuit : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+        platform::RuntimeInit(0, nullptr);
+    }
+
+    // Calls platform::Quit() once the line runs at least `processes` processes, and
+    // remembers them.
+    void quitOnce(std::size_t processes)
+    {
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, &poll, [this, processes] {
+            const std::set<pid_t> now = runningDescendants();
+            if (now.size() < processes)
+                return;
+            poll.stop();
+            started = now;
+            quitAt = std::chrono::steady_clock::now();
+            platform::Quit();
+        });
+        poll.start();
+    }
+    double secondsSinceQuit() const
+    {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - quitAt).count();
+    }
+
+    QTimer poll;
+    std::set<pid_t> started;
+    std::chrono::steady_clock::time_point quitAt;
+};
+
+TEST_F(ShellQuit, EndsTheLineWithEveryProcessItStartedEvenOnesIgnoringTerm)
+{
+    const Watchdog watchdog(60);
+    Shell shell;
+    quitOnce(3);
+    // The shell, a background sleep that ignores SIGTERM, and a foreground sleep.
+    shell.Execute(QStringLiteral("echo begun; (trap '' TERM; exec sleep 30) & sleep 30; echo never"));
+    const double seconds = secondsSinceQuit();
+    std::printf("the line ended %.3f s after the quit\n", seconds);
+    EXPECT_LT(seconds, 5.0);   // a short grace, then SIGKILL: well within 2 s
+    EXPECT_EQ(shell.ExitCode(), -1);
+    EXPECT_EQ(shell.Result(), QStringLiteral("begun\n"));
+    EXPECT_GE(started.size(), 3u);
+    EXPECT_TRUE(noneRunsWithin(started, 5000));
+    EXPECT_TRUE(runningDescendants().empty());
+}
+
+TEST_F(ShellQuit, StartsNoLineOnceQuitting)
+{
+    platform::Quit();
+    const QString marker = QDir(pwtest::ScratchFolder()).filePath(QStringLiteral("ran"));
+    Shell shell;
+    shell.Execute(QStringLiteral("touch '%1'; echo ran").arg(marker));
+    EXPECT_EQ(shell.ExitCode(), -1);
+    EXPECT_EQ(shell.ResultBytes(), QByteArray());
+    EXPECT_FALSE(QFile::exists(marker));
+}
+
+TEST_F(ShellQuit, AnAppendCutShortIsTakenOutOfARegularFile)
+{
+    const Watchdog watchdog(60);
+    const QString path = QDir(pwtest::ScratchFolder()).filePath(QStringLiteral("out.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("whole page\n");
+    file.close();
+    Shell shell;
+    quitOnce(2);
+    shell.ExecuteAppending(QStringLiteral("printf 'half a pa' >> '%1'; sleep 30; echo ge >> '%1'").arg(path),
+                           platform::FolderItem(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("whole page\n"));
+    EXPECT_EQ(shell.ExitCode(), -1);
+}
+
+TEST(ShellTest, AnAppendThatRunsToItsEndIsKept)
+{
+    const QString path = QDir(pwtest::ScratchFolder()).filePath(QStringLiteral("out.txt"));
+    Shell shell;
+    shell.ExecuteAppending(QStringLiteral("printf 'a\\0b\\n' >> '%1'").arg(path), platform::FolderItem(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("a\0b\n", 4));
+    EXPECT_EQ(shell.ExitCode(), 0);
+}
+
+TEST(ShellTest, ScratchFileIsPrivateToTheRunnerAndGoesWithIt)
+{
+    QString folder;
+    {
+        Shell shell;
+        const QString scratch = shell.ScratchShellPath();
+        ASSERT_FALSE(scratch.isEmpty());
+        EXPECT_EQ(shell.ScratchShellPath(), scratch);
+        shell.Execute(QStringLiteral("printf 'x' > %1; d=$(dirname %1); stat -c %a \"$d\"; echo \"$d\"").arg(scratch));
+        const QStringList lines = shell.Result().split(QLatin1Char('\n'));
+        ASSERT_GE(lines.size(), 2);
+        EXPECT_EQ(lines[0], QStringLiteral("700"));
+        folder = lines[1];
+        EXPECT_TRUE(QFileInfo(folder).isDir());
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+// A window as the platform builds one: a field with the focus, and a menu whose quit
+// item, marked with the quit role, has Ctrl+Q.
+class QuitWindow : public QMainWindow {
+public:
+    QuitWindow()
+    {
+        field = new QLineEdit(this);
+        setCentralWidget(field);
+        menu = menuBar()->addMenu(QStringLiteral("&File"));
+        other = menu->addAction(QStringLiteral("Other"));
+        QObject::connect(other, &QAction::triggered, this, [this] { ++othersChosen; });
+        quit = menu->addAction(QStringLiteral("Quit"));
+        quit->setMenuRole(QAction::QuitRole);
+        quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+        QObject::connect(quit, &QAction::triggered, this, [] { platform::Quit(); });
+        resize(200, 100);
+        show();
+        activateWindow();
+        field->setFocus();
+    }
+    QLineEdit* field;
+    QMenu* menu;
+    QAction* other;
+    QAction* quit;
+    int othersChosen = 0;
+};
+
+TEST_F(ShellQuit, TheQuitShortcutGetsThroughWhileOtherKeysWait)
+{
+    const Watchdog watchdog(60);
+    QuitWindow window;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QString textDuringWait = QStringLiteral("unset");
+    QTimer::singleShot(50, &window, [&] {
+        QTest::keyClick(window.windowHandle(), Qt::Key_A);
+        textDuringWait = window.field->text();
+        quitAt = std::chrono::steady_clock::now();
+        QTest::keyClick(window.windowHandle(), Qt::Key_Q, Qt::ControlModifier);
+    });
+    Shell shell;
+    shell.Execute(QStringLiteral("sleep 30"));
+    const double seconds = secondsSinceQuit();
+    ASSERT_TRUE(platform::QuitRequested());
+    EXPECT_LT(seconds, 5.0);
+    EXPECT_EQ(shell.ExitCode(), -1);
+    EXPECT_EQ(textDuringWait, QString());   // held while the line ran
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.field->text() == QStringLiteral("a"); }, 5000));
+}
+
+TEST_F(ShellQuit, TheMenuOpensAndQuitsButChoosesNothingElse)
+{
+    const Watchdog watchdog(60);
+    QuitWindow window;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTimer::singleShot(50, &window, [&] {
+        window.menu->popup(window.mapToGlobal(QPoint(0, 0)));
+        QTest::mouseClick(window.menu, Qt::LeftButton, {}, window.menu->actionGeometry(window.other).center());
+        QTimer::singleShot(50, &window, [&] {
+            quitAt = std::chrono::steady_clock::now();
+            QTest::mouseClick(window.menu, Qt::LeftButton, {}, window.menu->actionGeometry(window.quit).center());
+        });
+    });
+    Shell shell;
+    shell.Execute(QStringLiteral("sleep 30"));
+    ASSERT_TRUE(platform::QuitRequested());
+    EXPECT_LT(secondsSinceQuit(), 5.0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.othersChosen, 0);
 }
 
 } // namespace

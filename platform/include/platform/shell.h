@@ -1,7 +1,13 @@
 #pragma once
 // The command runner: one command line at a time through /bin/sh.
+#include "platform/files.h"
+
 #include <QByteArray>
 #include <QString>
+#include <memory>
+#include <sys/types.h>
+
+class QTemporaryDir;
 
 namespace platform {
 
@@ -13,10 +19,18 @@ public:
     Shell& operator=(const Shell&) = delete;
 
     // Runs the line with /bin/sh -c (LC_ALL=C, standard input closed, no time-out of its
-    // own) and returns when the shell has exited. While it waits the windows keep
-    // painting, but no user input is delivered. A shell that cannot start counts as
-    // finished with exit code -1 and no output.
+    // own, in a process group of its own) and returns when the shell has exited. While it
+    // waits the windows keep painting and the way to quit stays open (the menus, the quit
+    // item's shortcut, closing a window), but no other user input is delivered: it is
+    // held and delivered afterwards. Once QuitRequested(), the line is ended together with
+    // every process it started, and a line asked for after that is not started: both count
+    // as exit code -1. A shell that cannot start counts as finished with exit code -1 and
+    // no output.
     void Execute(const QString& commandLine);
+    // Execute for a line that appends to target: when the line is ended because of a quit,
+    // a regular file there is cut back to the length it had before, so no part of what
+    // the line was appending stays in it. Devices and pipes are left alone.
+    void ExecuteAppending(const QString& commandLine, const FolderItem& target);
     // Standard output of the most recent Execute, decoded as UTF-8.
     QString Result() const;
     // The same output, byte for byte.
@@ -27,10 +41,31 @@ public:
     // or was killed by a signal.
     int ExitCode() const { return exitCode_; }
 
+    // The path, quoted for the shell like FolderItem::ShellPath, of a file that only this
+    // runner's lines use: in a folder of its own, owner-only, made on the first call and
+    // removed with everything in it when the runner goes. Empty when no such folder can
+    // be made.
+    QString ScratchShellPath();
+
 private:
+    struct Child {
+        pid_t pid = -1;
+        int out = -1;      // read ends of the line's standard output and error
+        int err = -1;
+        int exited = -1;   // a pidfd, readable once the shell has exited; -1 without one
+    };
+    // Starts the line; false when the shell cannot start.
+    bool spawn(const QString& commandLine, Child& child);
+    // Collects the output until the line has ended and been reaped, or ends it on quit.
+    void wait(Child& child);
+    // Ends the line's process group: SIGTERM, a short grace, SIGKILL; then reaps.
+    void end(Child& child);
+
     QByteArray stdout_;
     QByteArray stderr_;
     int exitCode_ = 0;
+    bool ended_ = false;   // the most recent line was ended on quit
+    std::unique_ptr<QTemporaryDir> scratch_;
 };
 
 } // namespace platform
