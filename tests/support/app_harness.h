@@ -18,7 +18,7 @@
 
 namespace pwtest {
 
-inline QString PrefsFilePath() { return PreferencesFolder() + QStringLiteral("/Pondwhirl Downloader Prefs"); }
+inline QString PrefsFilePath() { return PreferencesFolder() + u'/' + PrefsFileName(); }
 
 // Replaces the file at path with bytes.
 inline void WriteFile(const QString& path, const QByteArray& bytes)
@@ -39,19 +39,10 @@ inline QByteArray FileBytes(const QString& path)
 // The preferences file as the program writes it: a length byte, then the key's bytes.
 inline void StoreKey(const QByteArray& key)
 {
-    WriteFile(PrefsFilePath(), QByteArray(1, static_cast<char>(key.size())) + key);
+    WriteFile(PrefsFilePath(), PrefsRecord(key));
 }
 
 inline QByteArray PrefsBytes() { return FileBytes(PrefsFilePath()); }
-
-// Two profiles with mentions on every platform, and the valid key stored or not.
-inline ServiceScript DefaultScript()
-{
-    ServiceScript script;
-    script.profiles = {{QStringLiteral("7"), QStringLiteral("Acme Corp: EU/North"), 250},
-                       {QStringLiteral("9"), QStringLiteral("Beta"), 100}};
-    return script;
-}
 
 class AppHarness {
 public:

@@ -16,6 +16,12 @@ const QString kWriteError = QStringLiteral("There was an error writing the prefe
 
 enum class Stored { None, Key, Unreadable };
 
+} // namespace
+
+// In pwtest, where the table printer (support/printers.h) finds it.
+namespace pwtest {
+inline namespace {
+
 struct OpeningCase {
     const char* label;
     Stored stored;
@@ -24,6 +30,11 @@ struct OpeningCase {
     bool prompt;
     bool listed;   // the profile list was asked for
 };
+
+} // namespace
+} // namespace pwtest
+
+namespace {
 
 class Opening : public ::testing::TestWithParam<OpeningCase> {};
 
@@ -63,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(StoredKey, IsOneLengthByteAndTheKeyReplacedWholeOwnerOnly)
 {
-    ::umask(0);   // owner-only must not depend on the umask
+    const UmaskGuard umask(0);   // owner-only must not depend on the umask
     AppHarness harness;
     harness.start();
     harness.keyField().SetText(QStringLiteral("0123456789abcde"));   // 15: not stored
