@@ -120,14 +120,17 @@ ScriptedFolders::ScriptedFolders(const QString& parent)
     } else {
         root_ = parent;
     }
-    for (const QString& folder : {home(), preferences(), curlHome(), scratch()})
+    for (const QString& folder : {home(), preferences(), curlHome(), scratch(), runtime()})
         if (!QDir().mkpath(folder))
             throw std::runtime_error("cannot make " + folder.toStdString());
+    // Qt wants the runtime folder owner-only, and says so on every start when there is none.
+    ::chmod(QFile::encodeName(runtime()).constData(), 0700);
     if (!WriteCurlConfig(curlHome(), kClosedPort))
         throw std::runtime_error("cannot write a .curlrc in " + curlHome().toStdString());
     qputenv("HOME", home().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", preferences().toLocal8Bit());
     qputenv("CURL_HOME", curlHome().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", runtime().toLocal8Bit());
 }
 
 ScriptedFolders::~ScriptedFolders() = default;
@@ -136,6 +139,7 @@ QString ScriptedFolders::home() const { return root_ + QStringLiteral("/home"); 
 QString ScriptedFolders::preferences() const { return root_ + QStringLiteral("/config"); }
 QString ScriptedFolders::curlHome() const { return root_ + QStringLiteral("/curl"); }
 QString ScriptedFolders::scratch() const { return root_ + QStringLiteral("/scratch"); }
+QString ScriptedFolders::runtime() const { return root_ + QStringLiteral("/runtime"); }
 
 bool ScriptedFolders::storeKey(const QByteArray& key) const
 {

@@ -65,7 +65,8 @@ private:
 };
 
 // Fresh folders under a temporary root, made the process's: HOME, XDG_CONFIG_HOME
-// (empty), CURL_HOME (a .curlrc aimed at kClosedPort) and a scratch folder. Every
+// (empty), CURL_HOME (a .curlrc aimed at kClosedPort), XDG_RUNTIME_DIR and a scratch
+// folder. Every
 // variable it sets is put back when it goes.
 class ScriptedFolders {
 public:
@@ -80,6 +81,7 @@ public:
     QString preferences() const;
     QString curlHome() const;
     QString scratch() const;
+    QString runtime() const;
     QString prefsFile() const { return preferences() + u'/' + PrefsFileName(); }
     // Stores key in the preferences file as the program does; false when it cannot.
     bool storeKey(const QByteArray& key) const;
