@@ -63,10 +63,10 @@ TEST(FolderItemTest, ChildParentAndName)
     EXPECT_TRUE(dir.Exists());
     EXPECT_TRUE(dir.Directory());
 
-    const auto prefs = dir.Child(QStringLiteral("Pondwhirl Downloader Prefs"));
+    const auto prefs = dir.Child(pwtest::PrefsFileName());
     ASSERT_NE(prefs, nullptr);
-    EXPECT_EQ(prefs->NativePath(), folder + QStringLiteral("/Pondwhirl Downloader Prefs"));
-    EXPECT_EQ(prefs->Name(), QStringLiteral("Pondwhirl Downloader Prefs"));
+    EXPECT_EQ(prefs->NativePath(), folder + u'/' + pwtest::PrefsFileName());
+    EXPECT_EQ(prefs->Name(), pwtest::PrefsFileName());
     EXPECT_FALSE(prefs->Exists());
     EXPECT_FALSE(prefs->Directory());
     writeFile(prefs->NativePath(), "x");
