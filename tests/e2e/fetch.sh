@@ -34,7 +34,7 @@ if ! wait_dialog 60; then
     fail "no message after the fetch"
     exit 1
 fi
-shot done
+shot "done"
 "$fake_bin" --expected-lines video "$total" >"$sdir/expected.txt"
 if ! cmp -s "$sdir/expected.txt" "$out"; then
     fail "the output file $out does not hold the $total video mentions ($sdir/expected.txt);" \

@@ -148,7 +148,7 @@ start_fake_service() {
 
 # A fresh user: home and preferences folder; its own folder for the output.
 new_user() {
-    rm -rf -- "$sdir/home" "$sdir/runtime" "$sdir/out"
+    rm -rf -- "${sdir:?}/home" "${sdir:?}/runtime" "${sdir:?}/out"
     mkdir -p "$sdir/home/.config" "$sdir/runtime" "$sdir/out"
     chmod 700 "$sdir/runtime"
 }
