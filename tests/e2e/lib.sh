@@ -35,7 +35,7 @@ e2e_begin() {
     work=$3
     case "$work" in "" | "/") echo "refusing work dir '$work'" >&2; exit 2 ;; esac
     local tool
-    for tool in Xvfb openbox xdotool xprop xwininfo import identify; do
+    for tool in Xvfb openbox xdotool xprop xwininfo import; do
         command -v "$tool" >/dev/null || { echo "e2e: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
     done
     [ -x "$app_bin" ] || { echo "e2e: no application binary at $app_bin" >&2; exit 1; }
@@ -193,7 +193,7 @@ has_any_window() { [ -n "$(app_windows)" ]; }
 
 # Distinct colours in a window's image: a window drawn at last has more than a few.
 window_colours() {
-    import -window "$1" png:- 2>/dev/null | identify -format '%k' - 2>/dev/null
+    import -window "$1" -format '%k' info:- 2>/dev/null
 }
 painted() {
     local n
