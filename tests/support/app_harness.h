@@ -1,6 +1,6 @@
 #pragma once
 // The program in-process, as the real binary runs it but without the event loop: a fake
-// service that curl reaches, scripted dialogs, and the preferences file of this process.
+// service that curl reaches, scripted dialogs, and the preferences file of this test.
 // Header-only: only the program's tests include it.
 #include "app/app.h"
 #include "app/menubar1.h"
