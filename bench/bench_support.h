@@ -6,40 +6,28 @@
 
 #include "support/fake_service.h"
 #include "support/scripted_dialogs.h"
+#include "support/test_env.h"
 
 #include "platform/runtime.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <chrono>
 #include <cstdio>
 #include <sys/resource.h>
 
 namespace bench {
 
+// The scripted environment the tests use, for the whole run of a benchmark.
 class Environment {
 public:
-    Environment()
-    {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        for (const char* var : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY", "all_proxy"})
-            qunsetenv(var);
-        qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toLocal8Bit());
-        qputenv("CURL_HOME", root.path().toLocal8Bit());
-        QDir().mkpath(root.filePath(QStringLiteral("config")));
-    }
-    QString path(const QString& name) const { return root.filePath(name); }
+    Environment() { pwtest::SetHeadlessLoopbackVariables(); }
+    QString path(const QString& name) const { return folders.scratch() + u'/' + name; }
     // The preferences file as the program writes it.
-    void storeKey(const QByteArray& key) const
-    {
-        QFile file(root.filePath(QStringLiteral("config/Pondwhirl Downloader Prefs")));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(QByteArray(1, static_cast<char>(key.size())) + key);
-    }
+    void storeKey(const QByteArray& key) const { folders.storeKey(key); }
 
-    QTemporaryDir root;
+    pwtest::ScriptedFolders folders;
 };
 
 // The folders and a fake service answering from script, which curl reaches.
@@ -48,7 +36,7 @@ public:
     explicit ServedEnvironment(const pwtest::ServiceScript& script)
     {
         service.setScript(script);
-        service.writeCurlConfig(root.path());
+        service.writeCurlConfig(folders.curlHome());
     }
     pwtest::FakeService service;
 };

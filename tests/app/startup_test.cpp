@@ -23,36 +23,6 @@ QAction* findAction(QWidget* root, const QString& text)
 
 } // namespace
 
-TEST(StartUp, BuildsClassesThenOpensOneWindow)
-{
-    StoreKey(kValidKey.toLatin1());
-    AppHarness harness;
-    harness.start();
-
-    const QStringList classes = platform::ClassRecordOrder();
-    ASSERT_GE(classes.size(), 3);
-    EXPECT_EQ(classes.mid(classes.size() - 3),
-              (QStringList{"App", "Window1.Window1", "MenuBar1.MenuBar1"}));
-
-    // The getter finds the window again and builds nothing.
-    Window1* first = &harness.window();
-    EXPECT_TRUE(first->Visible());
-    EXPECT_EQ(first->Controls().size(), 9u);
-    Window1* second = Window1::implicitInstance();
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(second->Controls().size(), 9u);
-
-    // One menu bar, built before the window, shared by the application and the window.
-    ASSERT_NE(platform::App(), nullptr);
-    EXPECT_EQ(platform::App()->GetMenuBar(), MenuBar1::existingInstance());
-    EXPECT_EQ(first->GetMenuBar(), MenuBar1::existingInstance());
-
-    // Before any list is loaded both arrays hold one empty element (here the list did
-    // load: the stored key is valid), and they stay index-aligned.
-    EXPECT_EQ(first->profiles.size(), first->ids.size());
-    EXPECT_TRUE(first->profiles.at(0).isEmpty());
-}
-
 TEST(StartUp, ArraysStartWithOneEmptyElement)
 {
     Window1::ctblinit();

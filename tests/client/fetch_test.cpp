@@ -218,13 +218,20 @@ TEST_F(Fetch, UnreachableServiceTellsSoAndLeavesTheChosenFileAlone)
     EXPECT_FALSE(QFileInfo::exists(output));
 }
 
-namespace {
+// In pwtest, where the table printer (support/printers.h) finds it.
+namespace pwtest {
+inline namespace {
 
 struct PageFault {
     const char* label;
     std::optional<Answer::Mode> mode;
     int status;
 };
+
+} // namespace
+} // namespace pwtest
+
+namespace {
 
 class FailedPage : public ::testing::TestWithParam<PageFault> {};
 

@@ -22,9 +22,6 @@
 
 using namespace platform;
 
-// Failures then show the text itself.
-static void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-
 namespace {
 
 QByteArray readAll(const QString& path)
@@ -68,10 +65,10 @@ TEST(FolderItemTest, ChildParentAndName)
     EXPECT_TRUE(dir.Exists());
     EXPECT_TRUE(dir.Directory());
 
-    const auto prefs = dir.Child(QStringLiteral("Pondwhirl Downloader Prefs"));
+    const auto prefs = dir.Child(pwtest::PrefsFileName());
     ASSERT_NE(prefs, nullptr);
-    EXPECT_EQ(prefs->NativePath(), folder + QStringLiteral("/Pondwhirl Downloader Prefs"));
-    EXPECT_EQ(prefs->Name(), QStringLiteral("Pondwhirl Downloader Prefs"));
+    EXPECT_EQ(prefs->NativePath(), folder + u'/' + pwtest::PrefsFileName());
+    EXPECT_EQ(prefs->Name(), pwtest::PrefsFileName());
     EXPECT_FALSE(prefs->Exists());
     EXPECT_FALSE(prefs->Directory());
     writeFile(prefs->NativePath(), "x");
@@ -188,7 +185,7 @@ TEST(BinaryStreamTest, WrittenStringReadsBackAndFileHoldsExactlyIt)
         QString::fromUtf8("\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87-\xC3\xBC\xC3\xB1\xC3\xAF-\xF0\x9F\x94\x91-key"),
         QString(255, u'k'),
     };
-    const auto item = FolderItem(pwtest::ScratchFolder()).Child(QStringLiteral("Pondwhirl Downloader Prefs"));
+    const auto item = FolderItem(pwtest::ScratchFolder()).Child(pwtest::PrefsFileName());
     for (const QString& key : keys) {
         auto out = BinaryStream::Create(*item);
         out->WritePString(key);
@@ -226,7 +223,7 @@ TEST(BinaryStreamTest, CreatedFileIsOwnerOnlyFromTheStart)
     ASSERT_EQ(::chmod(QFile::encodeName(item->NativePath()).constData(), 0644), 0);
 
     for (const mode_t mask : {mode_t(0), mode_t(0277)}) {
-        const mode_t old = ::umask(mask);
+        std::optional<pwtest::UmaskGuard> umask(std::in_place, mask);
         auto out = BinaryStream::Create(*item);
         out->WritePString(QStringLiteral("0123456789abcdef"));
         // Every file in the folder, the one being written included, is owner-only now.
@@ -238,7 +235,7 @@ TEST(BinaryStreamTest, CreatedFileIsOwnerOnlyFromTheStart)
             EXPECT_EQ(st.st_mode & 07777, 0600u) << name.toStdString() << " umask " << mask;
         }
         out->Close();
-        ::umask(old);
+        umask.reset();
         struct stat st {};
         ASSERT_EQ(::stat(QFile::encodeName(item->NativePath()).constData(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, 0600u) << "umask " << mask;

@@ -34,9 +34,6 @@
 
 using platform::Shell;
 
-// Failures then show the text itself.
-static void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-
 namespace {
 
 // Aborts the test process when a wait that must return never does: a hang then fails at

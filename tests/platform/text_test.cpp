@@ -11,9 +11,6 @@
 
 using namespace platform;
 
-// Failures then show the text itself.
-static void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-
 namespace {
 
 struct FieldCase {

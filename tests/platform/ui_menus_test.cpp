@@ -129,8 +129,10 @@ TEST(MenuView, QuitItemEndsTheEventLoop)
 
     bool loopStillRan = false;
     QTimer::singleShot(0, quit, [quit] { quit->trigger(); });
-    // Should the quit not end the loop, this ends it and the flag shows it.
-    QTimer::singleShot(10000, qApp, [&] {
+    // Should the quit not end the loop, this ends it and the flag shows it. Bound to an
+    // object of this test: once the test is over it must not end a later test's loop.
+    QObject guard;
+    QTimer::singleShot(10000, &guard, [&] {
         loopStillRan = true;
         QCoreApplication::exit(1);
     });

@@ -102,7 +102,10 @@ TEST(UnhandledException, ThrownInAnActionHandlerStopsAtTheEventLoop)
             platform::Quit();
         });
     });
-    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });
+    // Bound to an object of this test: once the test is over it must not end a later
+    // test's event loop.
+    QObject guard;
+    QTimer::singleShot(10000, &guard, [] { QCoreApplication::exit(1); });
     platform::RuntimeRun();
 
     EXPECT_EQ(calls, 1);
@@ -139,7 +142,8 @@ TEST(Runtime, StartUpRunAndShutDownInOrder)
     EXPECT_EQ(platform::GetImplicitWindow("Window1.Window1"), nullptr);
 
     QTimer::singleShot(0, qApp, [] { platform::Quit(); });
-    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });
+    QObject guard;   // the time-out below goes with this test
+    QTimer::singleShot(10000, &guard, [] { QCoreApplication::exit(1); });
     platform::RuntimeRun();
     EXPECT_TRUE(platform::QuitRequested());
 

@@ -1,6 +1,6 @@
 #pragma once
 // The program in-process, as the real binary runs it but without the event loop: a fake
-// service that curl reaches, scripted dialogs, and the preferences file of this process.
+// service that curl reaches, scripted dialogs, and the preferences file of this test.
 // Header-only: only the program's tests include it.
 #include "app/app.h"
 #include "app/menubar1.h"
@@ -18,7 +18,7 @@
 
 namespace pwtest {
 
-inline QString PrefsFilePath() { return PreferencesFolder() + QStringLiteral("/Pondwhirl Downloader Prefs"); }
+inline QString PrefsFilePath() { return PreferencesFolder() + u'/' + PrefsFileName(); }
 
 // Replaces the file at path with bytes.
 inline void WriteFile(const QString& path, const QByteArray& bytes)
@@ -39,19 +39,10 @@ inline QByteArray FileBytes(const QString& path)
 // The preferences file as the program writes it: a length byte, then the key's bytes.
 inline void StoreKey(const QByteArray& key)
 {
-    WriteFile(PrefsFilePath(), QByteArray(1, static_cast<char>(key.size())) + key);
+    WriteFile(PrefsFilePath(), PrefsRecord(key));
 }
 
 inline QByteArray PrefsBytes() { return FileBytes(PrefsFilePath()); }
-
-// Two profiles with mentions on every platform, and the valid key stored or not.
-inline ServiceScript DefaultScript()
-{
-    ServiceScript script;
-    script.profiles = {{QStringLiteral("7"), QStringLiteral("Acme Corp: EU/North"), 250},
-                       {QStringLiteral("9"), QStringLiteral("Beta"), 100}};
-    return script;
-}
 
 class AppHarness {
 public:

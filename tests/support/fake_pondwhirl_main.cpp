@@ -1,7 +1,10 @@
-// The scripted fake service as a program of its own, for the end-to-end test and the
-// benchmarks. It listens on 127.0.0.1 (a free port), writes the port to --port-file once
-// listening, and serves until SIGTERM or SIGINT.
+// The scripted fake service as a program of its own, for the end-to-end test. It listens
+// on 127.0.0.1 (a free port), writes the port to --port-file once listening (and, when
+// asked, the .curlrc that aims curl at it and the facts of its script for a shell), and
+// serves until SIGTERM or SIGINT. Without profile options it serves the tests' default
+// script.
 #include "support/fake_service.h"
+#include "support/test_env.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -23,7 +26,11 @@ void Usage()
         "       fake-pondwhirl --expected-lines SEGMENT TOTAL\n"
         "  (prints the lines a fetch of TOTAL mentions of SEGMENT writes, and exits)\n"
         "  --port-file FILE      write the listening port here (required)\n"
+        "  --curl-home DIR       write DIR/.curlrc, which sends curl's requests here (CURL_HOME=DIR)\n"
+        "  --facts FILE          write the script's facts as shell assignments: PW_KEY,\n"
+        "                        PW_PREFS_FILE_NAME and the arrays PW_PROFILE_IDS, _NAMES, _TOTALS\n"
         "  --key KEY             the one API key the service accepts\n"
+        "  (no profile option: the tests' two default profiles)\n"
         "  --profiles N          add N profiles, ids 1..N, named \"Profile <id>\"\n"
         "  --total T             mentions of each profile added by --profiles (default 250)\n"
         "  --profile-id ID       start a profile of its own with this id\n"
@@ -31,6 +38,36 @@ void Usage()
         "  --profile-total T     the mentions of the profile started last (default --total)\n"
         "  --log FILE            append each request's target to FILE, one per line\n",
         stderr);
+}
+
+// text in single quotes, for a POSIX shell.
+QByteArray ShellQuoted(const QString& text)
+{
+    QByteArray quoted = text.toUtf8();
+    quoted.replace('\'', "'\\''");
+    return '\'' + quoted + '\'';
+}
+
+QByteArray Facts(const pwtest::ServiceScript& script)
+{
+    QByteArray facts = "PW_KEY=" + ShellQuoted(script.validKey) + "\n";
+    facts += "PW_PREFS_FILE_NAME=" + ShellQuoted(pwtest::PrefsFileName()) + "\n";
+    QByteArray ids, names, totals;
+    for (const pwtest::Profile& p : script.profiles) {
+        ids += ' ' + ShellQuoted(p.id);
+        names += ' ' + ShellQuoted(p.name);
+        totals += ' ' + QByteArray::number(qlonglong(p.total));
+    }
+    facts += "PW_PROFILE_IDS=(" + ids + " )\nPW_PROFILE_NAMES=(" + names + " )\nPW_PROFILE_TOTALS=(" + totals +
+             " )\n";
+    return facts;
+}
+
+// Written whole and renamed into place: a reader never sees half of it.
+bool WriteWhole(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile out(path);
+    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
 }
 
 bool ParseCount(const char* text, std::int64_t& out)
@@ -50,6 +87,9 @@ int main(int argc, char** argv)
 {
     QString portFile;
     QString logFile;
+    QString curlHome;
+    QString factsFile;
+    bool profilesGiven = false;
     pwtest::ServiceScript script;
     std::int64_t generated = 0;
     std::int64_t total = 250;
@@ -77,16 +117,22 @@ int main(int argc, char** argv)
         std::int64_t number = 0;
         if (opt == "--port-file") {
             portFile = QString::fromLocal8Bit(value);
+        } else if (opt == "--curl-home") {
+            curlHome = QString::fromLocal8Bit(value);
+        } else if (opt == "--facts") {
+            factsFile = QString::fromLocal8Bit(value);
         } else if (opt == "--log") {
             logFile = QString::fromLocal8Bit(value);
         } else if (opt == "--key") {
             script.validKey = QString::fromUtf8(value);
         } else if (opt == "--profiles" && ParseCount(value, number) && number >= 0) {
             generated = number;
+            profilesGiven = true;
         } else if (opt == "--total" && ParseCount(value, number)) {
             total = number;
         } else if (opt == "--profile-id") {
             own.push_back({QString::fromUtf8(value), QString(), 0});
+            profilesGiven = true;
             ownTotalSet.push_back(false);
         } else if (opt == "--profile-name" && !own.empty()) {
             own.back().name = QString::fromUtf8(value);
@@ -102,6 +148,8 @@ int main(int argc, char** argv)
         Usage();
         return 2;
     }
+    if (!profilesGiven)
+        script.profiles = pwtest::DefaultScript().profiles;
     for (std::size_t i = 0; i < own.size(); ++i) {
         if (!ownTotalSet[i])
             own[i].total = total;
@@ -136,10 +184,16 @@ int main(int argc, char** argv)
         return pwtest::FakeService::scriptedAnswer(*shared, r);
     });
 
-    // Written whole and renamed into place: a reader never sees half a number.
-    QSaveFile out(portFile);
-    if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray::number(service.port()) + '\n') < 0 ||
-        !out.commit()) {
+    if (!curlHome.isEmpty() && !pwtest::WriteCurlConfig(curlHome, service.port())) {
+        std::fprintf(stderr, "fake-pondwhirl: cannot write %s/.curlrc\n", qPrintable(curlHome));
+        return 1;
+    }
+    if (!factsFile.isEmpty() && !WriteWhole(factsFile, Facts(script))) {
+        std::fprintf(stderr, "fake-pondwhirl: cannot write %s\n", qPrintable(factsFile));
+        return 1;
+    }
+    // Last: once the port is there, everything else is.
+    if (!WriteWhole(portFile, QByteArray::number(service.port()) + '\n')) {
         std::fprintf(stderr, "fake-pondwhirl: cannot write %s\n", qPrintable(portFile));
         return 1;
     }

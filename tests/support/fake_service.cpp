@@ -1,5 +1,7 @@
 #include "support/fake_service.h"
 
+#include "support/test_env.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -251,6 +253,14 @@ Answer FakeService::scriptedAnswer(const ServiceScript& script, const Request& r
     return Status(404);
 }
 
+ServiceScript DefaultScript()
+{
+    ServiceScript script;
+    script.profiles = {{QStringLiteral("7"), QStringLiteral("Acme Corp: EU/North"), 250},
+                       {QStringLiteral("9"), QStringLiteral("Beta"), 100}};
+    return script;
+}
+
 // ---------------------------------------------------------------------------------------
 
 struct FakeService::Impl {
@@ -494,11 +504,8 @@ void FakeService::clearRequests()
 
 void FakeService::writeCurlConfig(const QString& dir) const
 {
-    QDir().mkpath(dir);
-    QFile rc(dir + QStringLiteral("/.curlrc"));
-    if (!rc.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        rc.write("connect-to = \"::127.0.0.1:" + QByteArray::number(port_) + "\"\n") < 0 || !rc.flush())
-        throw std::runtime_error("fake service: cannot write " + rc.fileName().toStdString());
+    if (!WriteCurlConfig(dir, port_))
+        throw std::runtime_error("fake service: cannot write " + dir.toStdString() + "/.curlrc");
 }
 
 } // namespace pwtest

@@ -57,6 +57,11 @@ struct ServiceScript {
     bool detailsWithoutTotal = false;
 };
 
+// The service every test, benchmark and end-to-end run meets unless it says otherwise: two
+// profiles with mentions on every platform ("7" "Acme Corp: EU/North" 250, "9" "Beta"
+// 100), accepting ServiceScript's validKey.
+ServiceScript DefaultScript();
+
 // The XML answers of the scripted service, also for tests that answer by hand.
 QByteArray ProfileListXml(const std::vector<Profile>& profiles);
 QByteArray DetailsXml(std::int64_t total);

@@ -1,5 +1,7 @@
-// Every test process: the offscreen platform, its own empty preferences folder, a curl
-// that can reach only 127.0.0.1, and a Qt application object.
+// Every test process: the offscreen platform, a curl that can reach only 127.0.0.1, a Qt
+// application object, and for each test a fresh start: its own empty preferences folder,
+// curl configuration and scratch folders, a fresh runtime, and afterwards the process
+// put back as the test found it (environment, umask, application name, open windows).
 #include "support/test_env.h"
 
 #include "platform/runtime.h"
@@ -9,55 +11,71 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstdio>
+#include <memory>
+#include <sys/stat.h>
 
 namespace {
-QTemporaryDir* scratchRoot = nullptr;
-}
 
-namespace pwtest {
+class FreshStatePerTest : public ::testing::EmptyTestEventListener {
+public:
+    FreshStatePerTest(const QString& root, int argc, char** argv) : root_(root), argc_(argc), argv_(argv) {}
 
-QString PreferencesFolder() { return QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")); }
-QString CurlHome() { return QString::fromLocal8Bit(qgetenv("CURL_HOME")); }
+    void OnTestStart(const ::testing::TestInfo&) override
+    {
+        const QString folder = root_ + QStringLiteral("/test-%1").arg(++count_);
+        QDir().mkpath(folder);
+        umask_ = ::umask(0);
+        ::umask(umask_);
+        applicationName_ = QCoreApplication::applicationName();
+        folders_ = std::make_unique<pwtest::ScriptedFolders>(folder);
+        pwtest::detail::SetScratchRoot(folders_->scratch());
+        platform::RuntimeInit(argc_, argv_);
+    }
 
-QString ScratchFolder()
-{
-    static int n = 0;
-    QString path = scratchRoot->filePath(QStringLiteral("scratch-%1").arg(++n));
-    QDir().mkpath(path);
-    return path;
-}
+    void OnTestEnd(const ::testing::TestInfo& test) override
+    {
+        // Windows a test left open, the application object of its run; then the
+        // program's own objects (the test executable's hooks).
+        platform::RuntimeExit();
+        pwtest::detail::RunTestEndHooks();
+        folders_.reset();
+        QDir(root_ + QStringLiteral("/test-%1").arg(count_)).removeRecursively();
+        const mode_t now = ::umask(umask_);
+        if (now != umask_)
+            std::fprintf(stderr, "note: %s.%s left the umask at %03o; put back to %03o\n", test.test_suite_name(),
+                         test.name(), unsigned(now), unsigned(umask_));
+        QCoreApplication::setApplicationName(applicationName_);
+    }
 
-} // namespace pwtest
+private:
+    QString root_;
+    int argc_;
+    char** argv_;
+    int count_ = 0;
+    mode_t umask_ = 022;
+    QString applicationName_;
+    std::unique_ptr<pwtest::ScriptedFolders> folders_;
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    for (const char* var : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY",
-                            "all_proxy", "no_proxy", "NO_PROXY"})
-        qunsetenv(var);
+    pwtest::SetHeadlessLoopbackVariables();
 
     QTemporaryDir root;
-    scratchRoot = &root;
-    const QString prefs = root.filePath(QStringLiteral("config"));
-    const QString curlHome = root.filePath(QStringLiteral("curl"));
-    QDir().mkpath(prefs);
-    QDir().mkpath(curlHome);
-    qputenv("XDG_CONFIG_HOME", prefs.toLocal8Bit());
-    qputenv("HOME", root.path().toLocal8Bit());
-    qputenv("CURL_HOME", curlHome.toLocal8Bit());
-    // Until a test starts a fake service, every request goes to a closed loopback port.
-    QFile rc(curlHome + QStringLiteral("/.curlrc"));
-    if (rc.open(QIODevice::WriteOnly))
-        rc.write("connect-to = \"::127.0.0.1:9\"\n");
-    rc.close();
+    // Outside any test (environments, listing), the process has folders of its own too.
+    pwtest::ScriptedFolders processFolders(root.filePath(QStringLiteral("process")));
+    pwtest::detail::SetScratchRoot(processFolders.scratch());
 
     platform::RuntimeInit(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pondwhirl-downloader"));
+
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshStatePerTest(root.path(), argc, argv));
     const int result = RUN_ALL_TESTS();
-    scratchRoot = nullptr;
+    pwtest::detail::SetScratchRoot(QString());
     return result;
 }

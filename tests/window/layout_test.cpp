@@ -132,18 +132,6 @@ TEST_F(OpenWindow, ShowsTheLogoInTheCanvas)
     EXPECT_EQ(pondwhirl_logo_transparent_logo(), logo);
 }
 
-TEST(WindowWithoutLogo, OpensWithAllControlsAnEmptyCanvasAndNoMessage)
-{
-    // The resources folder is looked for under the application's name.
-    QCoreApplication::setApplicationName(QStringLiteral("no-such-application"));
-    StoreKey(kValidKey.toLatin1());
-    AppHarness harness;
-    harness.start();
-    EXPECT_EQ(harness.window().Controls().size(), 9u);
-    EXPECT_EQ(harness.control<platform::Canvas>("Canvas1").Backdrop(), nullptr);
-    EXPECT_TRUE(harness.dialogs.messages.empty());
-}
-
 TEST(PropertyRecords, ApplyToFreshControlsAndFailLoudlyWhenCutOrMisnamed)
 {
     platform::InitializeFrameworkClasses();

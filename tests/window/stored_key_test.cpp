@@ -17,6 +17,12 @@ const QString kTooLong = QStringLiteral("Sorry, a key longer than 255 bytes cann
 
 enum class Stored { None, Key, Unreadable };
 
+} // namespace
+
+// In pwtest, where the table printer (support/printers.h) finds it.
+namespace pwtest {
+inline namespace {
+
 struct OpeningCase {
     const char* label;
     Stored stored;
@@ -25,6 +31,11 @@ struct OpeningCase {
     bool prompt;
     bool listed;   // the profile list was asked for
 };
+
+} // namespace
+} // namespace pwtest
+
+namespace {
 
 class Opening : public ::testing::TestWithParam<OpeningCase> {};
 
@@ -64,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(StoredKey, IsOneLengthByteAndTheKeyReplacedWholeOwnerOnly)
 {
-    ::umask(0);   // owner-only must not depend on the umask
+    const UmaskGuard umask(0);   // owner-only must not depend on the umask
     AppHarness harness;
     harness.start();
     harness.keyField().SetText(QStringLiteral("0123456789abcde"));   // 15: not stored
