@@ -59,12 +59,19 @@ void Window1::CreateControls0()
     using namespace platform;
     addControl<Canvas>(*this, QStringLiteral("Canvas1"), window_records::Canvas1(),
                        [](Canvas& canvas) { canvas.SetBackdrop(pondwhirl_logo_transparent_logo()); });
-    addControl<TextField>(*this, QStringLiteral("apikeyfield"), window_records::apikeyfield(), textUnitZero<TextField>);
-    addControl<PopupMenu>(*this, QStringLiteral("profilemenu"), window_records::profilemenu(), textUnitZero<PopupMenu>);
-    addControl<StaticText>(*this, QStringLiteral("StaticText1"), window_records::StaticText1(), textUnitZero<StaticText>);
-    addControl<StaticText>(*this, QStringLiteral("StaticText2"), window_records::StaticText2(), textUnitZero<StaticText>);
-    addControl<PopupMenu>(*this, QStringLiteral("platformmenu"), window_records::platformmenu(), textUnitZero<PopupMenu>);
-    addControl<StaticText>(*this, QStringLiteral("StaticText3"), window_records::StaticText3(), textUnitZero<StaticText>);
+    auto& key =
+        addControl<TextField>(*this, QStringLiteral("apikeyfield"), window_records::apikeyfield(), textUnitZero<TextField>);
+    auto& profile =
+        addControl<PopupMenu>(*this, QStringLiteral("profilemenu"), window_records::profilemenu(), textUnitZero<PopupMenu>);
+    // Each label is tied to the control on its row, so a screen reader names the control.
+    addControl<StaticText>(*this, QStringLiteral("StaticText1"), window_records::StaticText1(), textUnitZero<StaticText>)
+        .SetBuddy(key);
+    addControl<StaticText>(*this, QStringLiteral("StaticText2"), window_records::StaticText2(), textUnitZero<StaticText>)
+        .SetBuddy(profile);
+    auto& platformPopup =
+        addControl<PopupMenu>(*this, QStringLiteral("platformmenu"), window_records::platformmenu(), textUnitZero<PopupMenu>);
+    addControl<StaticText>(*this, QStringLiteral("StaticText3"), window_records::StaticText3(), textUnitZero<StaticText>)
+        .SetBuddy(platformPopup);
     PushButton& button = addControl<PushButton>(*this, QStringLiteral("PushButton1"), window_records::PushButton1(),
                                                 textUnitZero<PushButton>);
     button.InstallEventHandler(QStringLiteral("Action"), [this](PushButton& sender) { PushButton1_Action(sender); });

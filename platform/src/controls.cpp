@@ -461,6 +461,16 @@ void StaticText::SetText(const QString& text)
     w->setText(text);
 }
 
+void StaticText::SetBuddy(RectControl& control)
+{
+    auto* w = static_cast<QLabel*>(widget());
+    if (!w || !control.widget())
+        throw NilObjectException(QStringLiteral("the label or its control has not been constructed"));
+    // Qt makes a mnemonic of a buddy only from an "&" in the text; without one the label
+    // looks and acts as before.
+    w->setBuddy(control.widget());
+}
+
 const std::vector<PropertyDescriptor>& StaticText::propertyTable() const
 {
     using T = PropertyType;

@@ -130,6 +130,9 @@ public:
     using RectControl::RectControl;
     QString Text() const;
     void SetText(const QString& text);
+    // Ties the label to the control beside it, so assistive technology names the control
+    // by the label's text. Nothing changes on screen.
+    void SetBuddy(RectControl& control);
     void SetTextUnit(int unit) { textUnit_ = unit; }
     int TextUnit() const { return textUnit_; }
     const std::vector<PropertyDescriptor>& propertyTable() const override;
