@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -22,6 +24,7 @@ struct RunState {
     std::unique_ptr<Application> app;
     std::vector<Window*> openWindows;
     bool quitRequested = false;
+    bool noDisplay = false;
     int unhandled = 0;
     QStringList log;
 };
@@ -43,6 +46,19 @@ ClassRegistry& registry()
 {
     static ClassRegistry r;
     return r;
+}
+
+// Qt aborts with advice to reinstall when it finds no display; this is checked first so
+// the user is told what is missing instead.
+bool displayChosen(int argc, char** argv)
+{
+    for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(var))
+            return true;
+    for (int i = 1; i < argc && argv; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return true;
+    return false;
 }
 
 void deleteOpenWindows()
@@ -108,6 +124,7 @@ void RuntimeInit(int argc, char** argv)
     s.argc = argc;
     s.argv = argv;
     s.quitRequested = false;
+    s.noDisplay = false;
     s.unhandled = 0;
     s.log.clear();
     LogRuntimeStep(QStringLiteral("RuntimeInit"));
@@ -121,7 +138,7 @@ std::int32_t RuntimeExit()
     deleteOpenWindows();
     s.app.reset();
     s.ownApplication.reset();
-    return s.unhandled > 0 ? 1 : 0;
+    return s.unhandled > 0 || s.noDisplay ? 1 : 0;
 }
 
 void RunFrameworkInitialization(const std::function<void()>& startup)
@@ -129,6 +146,11 @@ void RunFrameworkInitialization(const std::function<void()>& startup)
     RunState& s = state();
     LogRuntimeStep(QStringLiteral("RunFrameworkInitialization"));
     if (!QCoreApplication::instance()) {
+        if (!displayChosen(s.argc, s.argv)) {
+            std::fputs("This program needs a desktop session (or Xvfb): set DISPLAY or WAYLAND_DISPLAY.\n", stderr);
+            s.noDisplay = true;
+            return;
+        }
         // QApplication keeps a reference to argc for its whole life.
         static char fallbackName[] = "pondwhirl-downloader";
         static char* fallbackArgv[] = {fallbackName, nullptr};

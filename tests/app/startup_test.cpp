@@ -1,13 +1,19 @@
-// Start-up and shut-down of the program, in-process.
+// Start-up and shut-down of the program: in-process, and the real binary and its start
+// script where the process itself is what is tested.
 #include "support/app_harness.h"
 
 #include "platform/dialogs.h"
 #include "platform/exceptions.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QProcess>
 #include <QTimer>
+
+#include <utility>
+#include <vector>
 
 using namespace pwtest;
 
@@ -112,4 +118,117 @@ TEST(StartUp, AnExceptionDuringStartUpReachesTheHandlerOnceAndSkipsTheEventLoop)
     app::Finalize();
     EXPECT_EQ(MenuBar1::existingInstance(), nullptr);
     EXPECT_NE(platform::RuntimeExit(), 0);
+}
+
+namespace {
+
+const QByteArray kNoDisplayLine = "This program needs a desktop session (or Xvfb): set DISPLAY or WAYLAND_DISPLAY.\n";
+
+using EnvSettings = std::vector<std::pair<const char*, const char*>>;
+
+// This process's environment with no display and no Qt platform chosen, then settings.
+QProcessEnvironment environmentWithoutDisplay(const EnvSettings& settings)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(var));
+    for (const auto& [name, value] : settings)
+        env.insert(QString::fromLatin1(name), QString::fromLatin1(value));
+    return env;
+}
+
+struct Finished {
+    bool inTime = false;
+    int status = -1;
+    QByteArray out, err;
+};
+
+Finished runToEnd(const QString& program, const QStringList& arguments, const QProcessEnvironment& env)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    Finished result;
+    result.inTime = process.waitForFinished(20000);
+    if (!result.inTime) {
+        process.kill();
+        process.waitForFinished(5000);
+        return result;
+    }
+    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+void writeScript(const QString& path, const QByteArray& body)
+{
+    WriteFile(path, "#!/bin/sh\n" + body);
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+}
+
+} // namespace
+
+// Over SSH or in a container: one line that says what is missing, status 1, no abort.
+TEST(StartUpWithoutDisplay, TheProgramSaysWhatIsMissingAndEndsWithStatusOne)
+{
+    const struct {
+        const char* name;
+        EnvSettings settings;
+    } cases[] = {
+        {"no display variables", {}},
+        {"empty display variables", {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Finished run = runToEnd(QStringLiteral(PW_APP_BINARY), {}, environmentWithoutDisplay(c.settings));
+        ASSERT_TRUE(run.inTime);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, kNoDisplayLine);
+        EXPECT_TRUE(run.out.isEmpty());
+        // Nothing of the program ran: not even the stored key was looked for or written.
+        EXPECT_FALSE(QFileInfo::exists(PrefsFilePath()));
+    }
+}
+
+// The start script says the same before it builds anything; with a display it builds and
+// starts the program. Run on a copy whose build step and program only leave a mark.
+TEST(StartUpWithoutDisplay, TheStartScriptStopsBeforeBuilding)
+{
+    const QString tree = ScratchFolder();
+    ASSERT_TRUE(QDir().mkpath(tree + QStringLiteral("/scripts")));
+    ASSERT_TRUE(QDir().mkpath(tree + QStringLiteral("/build/bin")));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PW_SOURCE_DIR "/scripts/run-app.sh"), tree + QStringLiteral("/scripts/run-app.sh")));
+    writeScript(tree + QStringLiteral("/scripts/build.sh"), "touch \"$(dirname \"$0\")/../built\"\n");
+    writeScript(tree + QStringLiteral("/build/bin/pondwhirl-downloader"), "touch \"$(dirname \"$0\")/../../started\"\n");
+
+    const struct {
+        const char* name;
+        EnvSettings settings;
+        bool builds;
+    } cases[] = {
+        {"no display variables", {}, false},
+        {"empty display variables", {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, false},
+        {"an X display", {{"DISPLAY", ":99"}}, true},
+        {"a Wayland display", {{"WAYLAND_DISPLAY", "wayland-0"}}, true},
+        {"a chosen Qt platform", {{"QT_QPA_PLATFORM", "offscreen"}}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(tree + QStringLiteral("/built"));
+        QFile::remove(tree + QStringLiteral("/started"));
+        QProcessEnvironment env = environmentWithoutDisplay(c.settings);
+        env.remove(QStringLiteral("BUILD_DIR"));
+        const Finished run = runToEnd(QStringLiteral("bash"), {tree + QStringLiteral("/scripts/run-app.sh")}, env);
+        ASSERT_TRUE(run.inTime);
+        EXPECT_EQ(QFileInfo::exists(tree + QStringLiteral("/built")), c.builds);
+        EXPECT_EQ(QFileInfo::exists(tree + QStringLiteral("/started")), c.builds);
+        if (c.builds) {
+            EXPECT_EQ(run.status, 0);
+            EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+        } else {
+            EXPECT_NE(run.status, 0);
+            EXPECT_EQ(run.err, kNoDisplayLine);
+        }
+    }
 }
