@@ -507,17 +507,14 @@ QWidget* PushButton::createWidget(QWidget* parent)
     return button;
 }
 
-QString PushButton::Caption() const
-{
-    auto* w = static_cast<QPushButton*>(widget());
-    return w ? w->text() : QString();
-}
+QString PushButton::Caption() const { return caption_; }
 
 void PushButton::SetCaption(const QString& caption)
 {
     auto* w = static_cast<QPushButton*>(widget());
     if (!w)
         throw NilObjectException(QStringLiteral("the button has not been constructed"));
+    caption_ = caption;
     w->setText(caption);
 }
 
@@ -546,7 +543,7 @@ const std::vector<PropertyDescriptor>& PushButton::propertyTable() const
          "Underline", "InitialParent"},
         {
             {"Caption", T::String,
-             [](PropertyTarget& t, const PropertyValue& v) { widgetAs<QPushButton>(t).setText(asString(v)); }},
+             [](PropertyTarget& t, const PropertyValue& v) { static_cast<PushButton&>(t).SetCaption(asString(v)); }},
             {"Default", T::Boolean,
              [](PropertyTarget& t, const PropertyValue& v) { widgetAs<QPushButton>(t).setDefault(asBool(v)); }},
             kept("Cancel", T::Boolean),

@@ -118,6 +118,14 @@ void InitializeFrameworkClasses()
     state().openWindows.clear();
 }
 
+void SetApplicationNames(const QString& name, const QString& displayName)
+{
+    // Static setters hold before the Qt application exists, so Qt never takes the
+    // executable's file name instead.
+    QCoreApplication::setApplicationName(name);
+    QGuiApplication::setApplicationDisplayName(displayName);
+}
+
 void RuntimeInit(int argc, char** argv)
 {
     RunState& s = state();
@@ -152,7 +160,8 @@ void RunFrameworkInitialization(const std::function<void()>& startup)
             return;
         }
         // QApplication keeps a reference to argc for its whole life.
-        static char fallbackName[] = "pondwhirl-downloader";
+        // The program gives its own names; none is made up here.
+        static char fallbackName[] = "";
         static char* fallbackArgv[] = {fallbackName, nullptr};
         if (!s.argv || s.argc < 1) {
             s.argc = 1;

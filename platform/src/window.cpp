@@ -3,6 +3,7 @@
 #include "platform/exceptions.h"
 #include "ui_private.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLayout>
 #include <QMenuBar>
@@ -110,6 +111,15 @@ void WindowWidget::setButtons(bool close, bool minimize, bool maximize)
         return;
     }
     setWindowFlags(flags);
+}
+
+void WindowWidget::closeEvent(QCloseEvent* event)
+{
+    QMainWindow::closeEvent(event);
+    // Qt's own quit on the last window closed would wait for a running handler to return
+    // and leave its work going on unseen; Quit also tells that work to stop.
+    if (event->isAccepted())
+        Quit();
 }
 
 void WindowWidget::setMenuBarShown(bool on)

@@ -6,10 +6,12 @@
 #include "platform/exceptions.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <utility>
@@ -103,6 +105,64 @@ TEST(StartUp, FileQuitEndsTheEventLoopWithStatusZeroAndWritesNothing)
     EXPECT_EQ(platform::UnhandledExceptionCount(), 0);
 }
 
+TEST(StartUp, ClosingTheWindowEndsTheEventLoopWithStatusZeroAndWritesNothing)
+{
+    StoreKey(kValidKey.toLatin1());
+    const QByteArray before = PrefsBytes();
+    AppHarness harness;
+    app::Initialize();
+    QTimer::singleShot(0, [] { Window1::implicitInstance()->qtWindow()->close(); });
+    // Should the close not end the loop, this ends it and the flag shows it.
+    bool loopStillRan = false;
+    QTimer::singleShot(10000, qApp, [&] {
+        loopStillRan = true;
+        QCoreApplication::exit(1);
+    });
+    app::Main();
+    EXPECT_FALSE(loopStillRan);
+    EXPECT_TRUE(platform::QuitRequested());
+    app::Finalize();
+    EXPECT_EQ(platform::RuntimeExit(), 0);
+    EXPECT_EQ(PrefsBytes(), before);
+    EXPECT_TRUE(harness.dialogs.messages.empty());
+    platform::RuntimeInit(0, nullptr);
+}
+
+// Started through a link of another name, Qt would take the link's name for the
+// application's: the program gives its own names, so its logo is still found.
+TEST(StartUp, ThroughALinkOfAnotherNameTheProgramKeepsItsNamesAndItsLogo)
+{
+    StoreKey(kValidKey.toLatin1());
+    AppHarness harness;
+    const QString savedName = QCoreApplication::applicationName();
+    const QString savedDisplayName = QApplication::applicationDisplayName();
+    const auto restore = qScopeGuard([&] {
+        QCoreApplication::setApplicationName(savedName);
+        QApplication::setApplicationDisplayName(savedDisplayName);
+        platform::RuntimeInit(0, nullptr);
+    });
+    QCoreApplication::setApplicationName(QStringLiteral("another-name"));
+
+    static char linkName[] = "/tmp/links/another-name";
+    static char* argv[] = {linkName, nullptr};
+    QString name, displayName;
+    bool resourcesFound = false, logoShown = false;
+    QTimer::singleShot(0, [&] {
+        name = QCoreApplication::applicationName();
+        displayName = QApplication::applicationDisplayName();
+        resourcesFound = platform::GetApplicationBundleResources() != nullptr;
+        logoShown = Window1::implicitInstance()->control<platform::Canvas>(QStringLiteral("Canvas1")).Backdrop() != nullptr;
+        platform::Quit();
+    });
+    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(app::ProcessMain(1, argv), 0);
+    EXPECT_EQ(name, QStringLiteral("pondwhirl-downloader"));
+    EXPECT_EQ(displayName, QStringLiteral("PondWhirl Data Downloader"));
+    EXPECT_TRUE(resourcesFound);
+    EXPECT_TRUE(logoShown);
+    EXPECT_TRUE(harness.dialogs.messages.empty());
+}
+
 TEST(StartUp, AnExceptionDuringStartUpReachesTheHandlerOnceAndSkipsTheEventLoop)
 {
     ScriptedDialogs dialogs;
@@ -181,13 +241,16 @@ TEST(StartUpWithoutDisplay, TheProgramSaysWhatIsMissingAndEndsWithStatusOne)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const Finished run = runToEnd(QStringLiteral(PW_APP_BINARY), {}, environmentWithoutDisplay(c.settings));
+        // Nothing of the program runs: its preferences folder stays untouched.
+        const QString prefs = ScratchFolder();
+        QProcessEnvironment env = environmentWithoutDisplay(c.settings);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), prefs);
+        const Finished run = runToEnd(QStringLiteral(PW_APP_BINARY), {}, env);
         ASSERT_TRUE(run.inTime);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, kNoDisplayLine);
         EXPECT_TRUE(run.out.isEmpty());
-        // Nothing of the program ran: not even the stored key was looked for or written.
-        EXPECT_FALSE(QFileInfo::exists(PrefsFilePath()));
+        EXPECT_TRUE(QDir(prefs).isEmpty());
     }
 }
 

@@ -1,10 +1,14 @@
 // The fetch: requests, progress, the output file, and every failure told.
 #include "support/app_harness.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QMetaObject>
 #include <QProgressBar>
+#include <QScopeGuard>
+#include <QWindow>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -322,6 +326,30 @@ TEST_F(Fetch, QuitDuringAFetchEndsItAfterTheCurrentPage)
     fetchInto(output);
     EXPECT_TRUE(platform::QuitRequested());
     EXPECT_TRUE(harness->dialogs.messages.empty());
+    EXPECT_EQ(mentionRequests().size(), 2u);
+    EXPECT_EQ(FileBytes(output), joinLines(ExpectedMentionLines(QStringLiteral("twitter"), 200)));
+}
+
+// The window manager's close of the main window during a fetch ends it as Quit does:
+// nothing runs on unseen, no "Done!" comes later.
+TEST_F(Fetch, ClosingTheWindowDuringAFetchEndsItAfterTheCurrentPage)
+{
+    ServiceScript script;
+    script.profiles = {{QStringLiteral("7"), QStringLiteral("Prof"), 500}};
+    open(500, 0, script);
+    const auto restore = qScopeGuard([] { platform::RuntimeInit(0, nullptr); });
+    QWindow* qtWindow = harness->window().qtWindow()->windowHandle();
+    ASSERT_NE(qtWindow, nullptr);
+    harness->service.setHandler([script, qtWindow](const Request& request) {
+        if (request.value(QStringLiteral("page_number")) == std::optional<QString>(QStringLiteral("1")))
+            QCoreApplication::postEvent(qtWindow, new QCloseEvent);
+        return FakeService::scriptedAnswer(script, request);
+    });
+    fetchInto(output);
+    EXPECT_TRUE(platform::QuitRequested());
+    EXPECT_FALSE(harness->window().Visible());
+    EXPECT_TRUE(harness->dialogs.messages.empty());
+    EXPECT_EQ(harness->dialogs.beeps, 0);
     EXPECT_EQ(mentionRequests().size(), 2u);
     EXPECT_EQ(FileBytes(output), joinLines(ExpectedMentionLines(QStringLiteral("twitter"), 200)));
 }

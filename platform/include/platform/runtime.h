@@ -44,6 +44,11 @@ private:
     MenuBar* menuBar_ = nullptr;
 };
 
+// The application's names, set by the program before the framework starts: name is the
+// short name (the resources folder is found under it), displayName the one users read
+// (message boxes are titled with it).
+void SetApplicationNames(const QString& name, const QString& displayName);
+
 // First call of a run. Keeps the process arguments for Qt; the program never sees them.
 void RuntimeInit(int argc, char** argv);
 // Shuts the runtime down; the exit status: 0, or 1 after an unhandled exception or when

@@ -151,6 +151,7 @@ public:
     using RectControl::RectControl;
     using ActionHandler = std::function<void(PushButton&)>;
 
+    // The caption as last set, whatever the widget shows.
     QString Caption() const;
     void SetCaption(const QString& caption);
     void SetTextUnit(int unit) { textUnit_ = unit; }
@@ -169,6 +170,8 @@ protected:
 private:
     int textUnit_ = 0;
     ActionHandler action_;
+    // The caption as set: a desktop theme may add accelerator marks to the widget's text.
+    QString caption_;
 };
 
 // A progress bar. Value keeps and reads back any integer; the bar shows it clamped to
@@ -193,6 +196,8 @@ private:
     int maximum_ = 100;
 };
 
+// A top-level window. Closing it (its close button, the window manager's close) quits the
+// application, as Quit does, whatever runs at that moment.
 class Window : public PropertyTarget {
 public:
     explicit Window(const ClassRecord* classRecord);
