@@ -55,9 +55,11 @@ bool displayChosen(int argc, char** argv)
     for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         if (!qEnvironmentVariableIsEmpty(var))
             return true;
+    // Qt also takes the platform, or the X display, from the command line.
     for (int i = 1; i < argc && argv; ++i)
-        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
-            return true;
+        for (const char* option : {"-platform", "--platform", "-display", "--display"})
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
     return false;
 }
 
