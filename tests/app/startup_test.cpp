@@ -32,6 +32,19 @@ QAction* findAction(QWidget* root, const QString& text)
     return nullptr;
 }
 
+// Puts the preferences file back as it was (or absent) when the guard goes.
+auto keepPrefsFile()
+{
+    const bool existed = QFileInfo::exists(PrefsFilePath());
+    const QByteArray bytes = PrefsBytes();
+    return qScopeGuard([existed, bytes] {
+        if (existed)
+            WriteFile(PrefsFilePath(), bytes);
+        else
+            QFile::remove(PrefsFilePath());
+    });
+}
+
 } // namespace
 
 TEST(StartUp, BuildsClassesThenRunsTheStepsInOrderAndOpensOneWindow)
@@ -107,6 +120,7 @@ TEST(StartUp, FileQuitEndsTheEventLoopWithStatusZeroAndWritesNothing)
 
 TEST(StartUp, ClosingTheWindowEndsTheEventLoopWithStatusZeroAndWritesNothing)
 {
+    const auto prefs = keepPrefsFile();
     StoreKey(kValidKey.toLatin1());
     const QByteArray before = PrefsBytes();
     AppHarness harness;
@@ -132,6 +146,7 @@ TEST(StartUp, ClosingTheWindowEndsTheEventLoopWithStatusZeroAndWritesNothing)
 // application's: the program gives its own names, so its logo is still found.
 TEST(StartUp, ThroughALinkOfAnotherNameTheProgramKeepsItsNamesAndItsLogo)
 {
+    const auto prefs = keepPrefsFile();
     StoreKey(kValidKey.toLatin1());
     AppHarness harness;
     const QString savedName = QCoreApplication::applicationName();

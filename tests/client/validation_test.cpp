@@ -7,6 +7,7 @@
 #include "platform/clipboard.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QWidget>
 
 using namespace pwtest;
@@ -72,6 +73,8 @@ TEST_F(ValidateMode, AcceptsAListingKeyStoresItAndListsTheProfiles)
 // A desktop theme that adds keyboard accelerators changes the button's text, not its mode.
 TEST_F(ValidateMode, AnAcceleratorAddedToTheButtonsTextKeepsItValidating)
 {
+    // The window opened with no stored key; the one this click stores goes again.
+    const auto removeKey = qScopeGuard([] { QFile::remove(PrefsFilePath()); });
     harness.button().widget()->setProperty("text", QStringLiteral("&Validate API Key"));
     harness.keyField().SetText(kValidKey);
     harness.click();
