@@ -21,6 +21,9 @@ namespace app {
 
 std::int32_t ProcessMain(int argc, char** argv)
 {
+    // The program's own names, whatever its executable is called: the logo is found under
+    // the short one, and message boxes are titled with the other.
+    platform::SetApplicationNames(QStringLiteral("pondwhirl-downloader"), QStringLiteral("PondWhirl Data Downloader"));
     platform::RuntimeInit(argc, argv);
     Initialize();
     Main();

@@ -15,7 +15,7 @@ public:
 
 namespace app {
 
-// The process entry's work: runtime set-up, class records, Main, release of the
+// The process entry's work: the program's names, runtime set-up, class records, Main, release of the
 // module-level objects, runtime shut-down. Returns the exit status.
 std::int32_t ProcessMain(int argc, char** argv);
 

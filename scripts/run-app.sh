@@ -2,5 +2,10 @@
 # Sets up, builds and starts the application.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+# Without a display the program cannot open its window: say so before a long build.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "This program needs a desktop session (or Xvfb): set DISPLAY or WAYLAND_DISPLAY." >&2
+    exit 1
+fi
 bash "$here/scripts/build.sh"
 exec "${BUILD_DIR:-$here/build}/bin/pondwhirl-downloader"

@@ -56,12 +56,15 @@ void Window1::CreateControls0()
     using namespace platform;
     addControl<Canvas>(*this, QStringLiteral("Canvas1"), window_records::Canvas1(),
                        [](Canvas& canvas) { canvas.SetBackdrop(pondwhirl_logo_transparent_logo()); });
-    addControl<TextField>(*this, QStringLiteral("apikeyfield"), window_records::apikeyfield(), {});
-    addControl<PopupMenu>(*this, QStringLiteral("profilemenu"), window_records::profilemenu(), {});
-    addControl<StaticText>(*this, QStringLiteral("StaticText1"), window_records::StaticText1(), {});
-    addControl<StaticText>(*this, QStringLiteral("StaticText2"), window_records::StaticText2(), {});
-    addControl<PopupMenu>(*this, QStringLiteral("platformmenu"), window_records::platformmenu(), {});
-    addControl<StaticText>(*this, QStringLiteral("StaticText3"), window_records::StaticText3(), {});
+    auto& key = addControl<TextField>(*this, QStringLiteral("apikeyfield"), window_records::apikeyfield(), {});
+    auto& profile = addControl<PopupMenu>(*this, QStringLiteral("profilemenu"), window_records::profilemenu(), {});
+    // Each label is tied to the control on its row, so a screen reader names the control.
+    addControl<StaticText>(*this, QStringLiteral("StaticText1"), window_records::StaticText1(), {}).SetBuddy(key);
+    addControl<StaticText>(*this, QStringLiteral("StaticText2"), window_records::StaticText2(), {}).SetBuddy(profile);
+    auto& platformPopup =
+        addControl<PopupMenu>(*this, QStringLiteral("platformmenu"), window_records::platformmenu(), {});
+    addControl<StaticText>(*this, QStringLiteral("StaticText3"), window_records::StaticText3(), {})
+        .SetBuddy(platformPopup);
     PushButton& button = addControl<PushButton>(*this, QStringLiteral("PushButton1"), window_records::PushButton1(), {});
     button.InstallEventHandler(QStringLiteral("Action"), [this](PushButton& sender) { PushButton1_Action(sender); });
     addControl<ProgressBar>(*this, QStringLiteral("ProgressBar1"), window_records::ProgressBar1(), {});

@@ -303,7 +303,7 @@ const std::vector<PropertyDescriptor>& PushButton::propertyTable() const
          "Underline", "InitialParent"},
         {
             {"Caption", T::String,
-             [](PropertyTarget& t, const PropertyValue& v) { widgetAs<QPushButton>(t).setText(asString(v)); }},
+             [](PropertyTarget& t, const PropertyValue& v) { static_cast<PushButton&>(t).SetCaption(asString(v)); }},
             {"Default", T::Boolean,
              [](PropertyTarget& t, const PropertyValue& v) { widgetAs<QPushButton>(t).setDefault(asBool(v)); }},
             dropped("Cancel", T::Boolean),

@@ -1,5 +1,7 @@
 #include "platform/dialogs.h"
 
+#include "platform/runtime.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -19,11 +21,16 @@ void SetDialogSeam(DialogSeam* newSeam) { seam = newSeam; }
 
 void MsgBox(const QString& text)
 {
+    // Once the user has asked to quit, nothing more is put in front of them.
+    if (QuitRequested())
+        return;
     if (seam) {
         seam->message(text);
         return;
     }
     QMessageBox box(QApplication::activeWindow());
+    // Without a title of its own the box would be titled with the short application name.
+    box.setWindowTitle(QApplication::applicationDisplayName());
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setStandardButtons(QMessageBox::Ok);
@@ -33,6 +40,8 @@ void MsgBox(const QString& text)
 
 void Beep()
 {
+    if (QuitRequested())
+        return;
     if (seam) {
         seam->beep();
         return;
@@ -42,6 +51,8 @@ void Beep()
 
 std::unique_ptr<FolderItem> GetSaveFolderItem(const QString& filter, const QString& defaultName)
 {
+    if (QuitRequested())
+        return nullptr;
     std::optional<QString> chosen;
     if (seam) {
         chosen = seam->saveFile(filter, defaultName);

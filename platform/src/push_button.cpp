@@ -19,15 +19,12 @@ QWidget* PushButton::createWidget(QWidget* parent)
     return button;
 }
 
-QString PushButton::Caption() const
-{
-    auto* w = static_cast<QPushButton*>(widget());
-    return w ? w->text() : QString();
-}
+QString PushButton::Caption() const { return caption_; }
 
 void PushButton::SetCaption(const QString& caption)
 {
     static_cast<QPushButton&>(constructedWidget("button")).setText(caption);
+    caption_ = caption;
 }
 
 void PushButton::InstallEventHandler(const QString& event, ActionHandler handler)

@@ -6,6 +6,9 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace platform {
@@ -18,6 +21,7 @@ struct RunState {
     std::unique_ptr<QApplication> ownApplication;
     std::unique_ptr<Application> app;
     bool quitRequested = false;
+    bool noDisplay = false;
 };
 
 RunState& state()
@@ -26,7 +30,30 @@ RunState& state()
     return s;
 }
 
+// Qt aborts with advice to reinstall when it finds no display; this is checked first so
+// the user is told what is missing instead.
+bool displayChosen(int argc, char** argv)
+{
+    for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(var))
+            return true;
+    // Qt also takes the platform, or the X display, from the command line.
+    for (int i = 1; i < argc && argv; ++i)
+        for (const char* option : {"-platform", "--platform", "-display", "--display"})
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+    return false;
+}
+
 } // namespace
+
+void SetApplicationNames(const QString& name, const QString& displayName)
+{
+    // Static setters hold before the Qt application exists, so Qt never takes the
+    // executable's file name instead.
+    QCoreApplication::setApplicationName(name);
+    QGuiApplication::setApplicationDisplayName(displayName);
+}
 
 void RuntimeInit(int argc, char** argv)
 {
@@ -34,6 +61,7 @@ void RuntimeInit(int argc, char** argv)
     s.argc = argc;
     s.argv = argv;
     s.quitRequested = false;
+    s.noDisplay = false;
     detail::ResetUnhandledExceptionCount();
 }
 
@@ -44,13 +72,18 @@ std::int32_t RuntimeExit()
     ReleaseWindowList();
     s.app.reset();
     s.ownApplication.reset();
-    return UnhandledExceptionCount() > 0 ? 1 : 0;
+    return UnhandledExceptionCount() > 0 || s.noDisplay ? 1 : 0;
 }
 
 void RunFrameworkInitialization(const std::function<void()>& startup)
 {
     RunState& s = state();
     if (!QCoreApplication::instance()) {
+        if (!displayChosen(s.argc, s.argv)) {
+            std::fputs("This program needs a desktop session (or Xvfb): set DISPLAY or WAYLAND_DISPLAY.\n", stderr);
+            s.noDisplay = true;
+            return;
+        }
         // QApplication keeps a reference to argc for its whole life. Without arguments
         // the program's name is unknown here; the program always passes its own.
         static char fallbackName[] = "application";

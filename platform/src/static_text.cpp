@@ -19,4 +19,12 @@ QString StaticText::Text() const
 
 void StaticText::SetText(const QString& text) { static_cast<QLabel&>(constructedWidget("label")).setText(text); }
 
+void StaticText::SetBuddy(RectControl& control)
+{
+    auto& label = static_cast<QLabel&>(constructedWidget("label"));
+    // Qt makes a mnemonic of a buddy only from an "&" in the text; without one the label
+    // looks and acts as before.
+    label.setBuddy(&control.constructedWidget("buddy"));
+}
+
 } // namespace platform

@@ -1,5 +1,8 @@
 #include "window_widget.h"
 
+#include "platform/runtime.h"
+
+#include <QCloseEvent>
 #include <QLayout>
 #include <QWindow>
 #include <algorithm>
@@ -103,6 +106,15 @@ void WindowWidget::setButtons(bool close, bool minimize, bool maximize)
         return;
     }
     setWindowFlags(flags);
+}
+
+void WindowWidget::closeEvent(QCloseEvent* event)
+{
+    QMainWindow::closeEvent(event);
+    // Qt's own quit on the last window closed would wait for a running handler to return
+    // and leave its work going on unseen; Quit also tells that work to stop.
+    if (event->isAccepted())
+        Quit();
 }
 
 void WindowWidget::setMenuBarShown(bool on)

@@ -26,6 +26,10 @@ public:
     bool minimizeButton = true;
     bool maximizeButton = false;
 
+protected:
+    // Closing the window quits the application.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     int menuBarHeight(int contentWidth) const;
     void applyLimits(QSize content);

@@ -1,13 +1,21 @@
-// Start-up and shut-down of the program, in-process.
+// Start-up and shut-down of the program: in-process, and the real binary and its start
+// script where the process itself is what is tested.
 #include "support/app_harness.h"
 
 #include "platform/dialogs.h"
 #include "platform/exceptions.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTimer>
+
+#include <utility>
+#include <vector>
 
 using namespace pwtest;
 
@@ -19,6 +27,19 @@ QAction* findAction(QWidget* root, const QString& text)
         if (action->text() == text)
             return action;
     return nullptr;
+}
+
+// Puts the preferences file back as it was (or absent) when the guard goes.
+auto keepPrefsFile()
+{
+    const bool existed = QFileInfo::exists(PrefsFilePath());
+    const QByteArray bytes = PrefsBytes();
+    return qScopeGuard([existed, bytes] {
+        if (existed)
+            WriteFile(PrefsFilePath(), bytes);
+        else
+            QFile::remove(PrefsFilePath());
+    });
 }
 
 } // namespace
@@ -56,6 +77,66 @@ TEST(StartUp, FileQuitEndsTheEventLoopWithStatusZeroAndWritesNothing)
     EXPECT_EQ(platform::UnhandledExceptionCount(), 0);
 }
 
+TEST(StartUp, ClosingTheWindowEndsTheEventLoopWithStatusZeroAndWritesNothing)
+{
+    const auto prefs = keepPrefsFile();
+    StoreKey(kValidKey.toLatin1());
+    const QByteArray before = PrefsBytes();
+    AppHarness harness;
+    app::Initialize();
+    QTimer::singleShot(0, [] { Window1::implicitInstance()->qtWindow()->close(); });
+    // Should the close not end the loop, this ends it and the flag shows it.
+    bool loopStillRan = false;
+    QTimer::singleShot(10000, qApp, [&] {
+        loopStillRan = true;
+        QCoreApplication::exit(1);
+    });
+    app::Main();
+    EXPECT_FALSE(loopStillRan);
+    EXPECT_TRUE(platform::QuitRequested());
+    app::Finalize();
+    EXPECT_EQ(platform::RuntimeExit(), 0);
+    EXPECT_EQ(PrefsBytes(), before);
+    EXPECT_TRUE(harness.dialogs.messages.empty());
+    platform::RuntimeInit(0, nullptr);
+}
+
+// Started through a link of another name, Qt would take the link's name for the
+// application's: the program gives its own names, so its logo is still found.
+TEST(StartUp, ThroughALinkOfAnotherNameTheProgramKeepsItsNamesAndItsLogo)
+{
+    const auto prefs = keepPrefsFile();
+    StoreKey(kValidKey.toLatin1());
+    AppHarness harness;
+    const QString savedName = QCoreApplication::applicationName();
+    const QString savedDisplayName = QApplication::applicationDisplayName();
+    const auto restore = qScopeGuard([&] {
+        QCoreApplication::setApplicationName(savedName);
+        QApplication::setApplicationDisplayName(savedDisplayName);
+        platform::RuntimeInit(0, nullptr);
+    });
+    QCoreApplication::setApplicationName(QStringLiteral("another-name"));
+
+    static char linkName[] = "/tmp/links/another-name";
+    static char* argv[] = {linkName, nullptr};
+    QString name, displayName;
+    bool resourcesFound = false, logoShown = false;
+    QTimer::singleShot(0, [&] {
+        name = QCoreApplication::applicationName();
+        displayName = QApplication::applicationDisplayName();
+        resourcesFound = platform::GetApplicationBundleResources() != nullptr;
+        logoShown = Window1::implicitInstance()->control<platform::Canvas>(QStringLiteral("Canvas1")).Backdrop() != nullptr;
+        platform::Quit();
+    });
+    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(app::ProcessMain(1, argv), 0);
+    EXPECT_EQ(name, QStringLiteral("pondwhirl-downloader"));
+    EXPECT_EQ(displayName, QStringLiteral("PondWhirl Data Downloader"));
+    EXPECT_TRUE(resourcesFound);
+    EXPECT_TRUE(logoShown);
+    EXPECT_TRUE(harness.dialogs.messages.empty());
+}
+
 TEST(StartUp, AnExceptionDuringStartUpReachesTheHandlerOnceAndSkipsTheEventLoop)
 {
     ScriptedDialogs dialogs;
@@ -74,4 +155,120 @@ TEST(StartUp, AnExceptionDuringStartUpReachesTheHandlerOnceAndSkipsTheEventLoop)
     app::Finalize();
     EXPECT_EQ(MenuBar1::existingInstance(), nullptr);
     EXPECT_NE(platform::RuntimeExit(), 0);
+}
+
+namespace {
+
+const QByteArray kNoDisplayLine = "This program needs a desktop session (or Xvfb): set DISPLAY or WAYLAND_DISPLAY.\n";
+
+using EnvSettings = std::vector<std::pair<const char*, const char*>>;
+
+// This process's environment with no display and no Qt platform chosen, then settings.
+QProcessEnvironment environmentWithoutDisplay(const EnvSettings& settings)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(var));
+    for (const auto& [name, value] : settings)
+        env.insert(QString::fromLatin1(name), QString::fromLatin1(value));
+    return env;
+}
+
+struct Finished {
+    bool inTime = false;
+    int status = -1;
+    QByteArray out, err;
+};
+
+Finished runToEnd(const QString& program, const QStringList& arguments, const QProcessEnvironment& env)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    Finished result;
+    result.inTime = process.waitForFinished(20000);
+    if (!result.inTime) {
+        process.kill();
+        process.waitForFinished(5000);
+        return result;
+    }
+    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+void writeScript(const QString& path, const QByteArray& body)
+{
+    WriteFile(path, "#!/bin/sh\n" + body);
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+}
+
+} // namespace
+
+// Over SSH or in a container: one line that says what is missing, status 1, no abort.
+TEST(StartUpWithoutDisplay, TheProgramSaysWhatIsMissingAndEndsWithStatusOne)
+{
+    const struct {
+        const char* name;
+        EnvSettings settings;
+    } cases[] = {
+        {"no display variables", {}},
+        {"empty display variables", {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Nothing of the program runs: its preferences folder stays untouched.
+        const QString prefs = ScratchFolder();
+        QProcessEnvironment env = environmentWithoutDisplay(c.settings);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), prefs);
+        const Finished run = runToEnd(QStringLiteral(PW_APP_BINARY), {}, env);
+        ASSERT_TRUE(run.inTime);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, kNoDisplayLine);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(QDir(prefs).isEmpty());
+    }
+}
+
+// The start script says the same before it builds anything; with a display it builds and
+// starts the program. Run on a copy whose build step and program only leave a mark.
+TEST(StartUpWithoutDisplay, TheStartScriptStopsBeforeBuilding)
+{
+    const QString tree = ScratchFolder();
+    ASSERT_TRUE(QDir().mkpath(tree + QStringLiteral("/scripts")));
+    ASSERT_TRUE(QDir().mkpath(tree + QStringLiteral("/build/bin")));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PW_SOURCE_DIR "/scripts/run-app.sh"), tree + QStringLiteral("/scripts/run-app.sh")));
+    writeScript(tree + QStringLiteral("/scripts/build.sh"), "touch \"$(dirname \"$0\")/../built\"\n");
+    writeScript(tree + QStringLiteral("/build/bin/pondwhirl-downloader"), "touch \"$(dirname \"$0\")/../../started\"\n");
+
+    const struct {
+        const char* name;
+        EnvSettings settings;
+        bool builds;
+    } cases[] = {
+        {"no display variables", {}, false},
+        {"empty display variables", {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, false},
+        {"an X display", {{"DISPLAY", ":99"}}, true},
+        {"a Wayland display", {{"WAYLAND_DISPLAY", "wayland-0"}}, true},
+        {"a chosen Qt platform", {{"QT_QPA_PLATFORM", "offscreen"}}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(tree + QStringLiteral("/built"));
+        QFile::remove(tree + QStringLiteral("/started"));
+        QProcessEnvironment env = environmentWithoutDisplay(c.settings);
+        env.remove(QStringLiteral("BUILD_DIR"));
+        const Finished run = runToEnd(QStringLiteral("bash"), {tree + QStringLiteral("/scripts/run-app.sh")}, env);
+        ASSERT_TRUE(run.inTime);
+        EXPECT_EQ(QFileInfo::exists(tree + QStringLiteral("/built")), c.builds);
+        EXPECT_EQ(QFileInfo::exists(tree + QStringLiteral("/started")), c.builds);
+        if (c.builds) {
+            EXPECT_EQ(run.status, 0);
+            EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+        } else {
+            EXPECT_NE(run.status, 0);
+            EXPECT_EQ(run.err, kNoDisplayLine);
+        }
+    }
 }

@@ -6,10 +6,11 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMainWindow>
-#include <QScopeGuard>
-#include <QTimer>
 #include <QMetaObject>
 #include <QProgressBar>
+#include <QScopeGuard>
+#include <QTimer>
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>

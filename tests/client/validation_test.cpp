@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <QWidget>
 
 using namespace pwtest;
 
@@ -249,6 +250,19 @@ TEST_F(ValidateMode, AcceptsAListingKeyStoresItAndListsTheProfiles)
     // Asked twice: once to validate, once to list.
     EXPECT_EQ(harness.service.requestsTo(QStringLiteral("/api/profile/list_all")).size(), 2u);
     EXPECT_EQ(platform::Clipboard().Text(), commands::ProfileList(kValidKey));
+}
+
+// A desktop theme that adds keyboard accelerators changes the button's text, not its mode.
+TEST_F(ValidateMode, AnAcceleratorAddedToTheButtonsTextKeepsItValidating)
+{
+    // The window opened with no stored key; the one this click stores goes again.
+    const auto removeKey = qScopeGuard([] { QFile::remove(PrefsFilePath()); });
+    harness.button().widget()->setProperty("text", QStringLiteral("&Validate API Key"));
+    harness.keyField().SetText(kValidKey);
+    harness.click();
+    EXPECT_EQ(harness.dialogs.messages, std::vector<QString>{QStringLiteral("API Key Validated!")});
+    EXPECT_EQ(harness.button().Caption(), QStringLiteral("Fetch Via API"));
+    EXPECT_EQ(PrefsBytes(), QByteArray(1, char(kValidKey.size())) + kValidKey.toLatin1());
 }
 
 TEST_F(ValidateMode, AShortKeyThatTheServiceAcceptsIsListedButNotStored)

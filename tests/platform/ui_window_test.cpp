@@ -5,15 +5,19 @@
 #include "platform/window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -324,6 +328,82 @@ TEST(PushButton, ClickAndPushRaiseActionAndTheButtonIsNotDefault)
     button.Push();
     EXPECT_EQ(actions, 2);
     EXPECT_THROW(button.InstallEventHandler("Paint", {}), platform::RuntimeException);
+}
+
+// A desktop theme may add accelerator marks to a button's text; the caption is what the
+// program set, through the record or SetCaption.
+TEST(PushButton, CaptionIsWhatWasSetWhateverTheWidgetShows)
+{
+    TestWindow window;
+    window.onCreateControls = [](TestWindow& w) {
+        platform::SetProperties(w.make<platform::PushButton>("button"), Record().string("Caption", "Fetch Via API").bytes());
+    };
+    window.Constructor();
+    auto& button = static_cast<platform::PushButton&>(*window.ControlByName("button"));
+    auto* qt = static_cast<QPushButton*>(button.widget());
+    EXPECT_EQ(qt->text(), "Fetch Via API");
+    qt->setText("&Fetch Via API");
+    EXPECT_EQ(button.Caption(), "Fetch Via API");
+
+    button.SetCaption("Validate API Key");
+    EXPECT_EQ(qt->text(), "Validate API Key");
+    qt->setText("Validate &API Key");
+    EXPECT_EQ(button.Caption(), "Validate API Key");
+}
+
+namespace {
+// A run with no quit pending, in the runtime or in Qt (see the dialogs' tests).
+void freshRun()
+{
+    platform::RuntimeInit(0, nullptr);
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+} // namespace
+
+// The close button or Alt+F4 reaches the window as a close event on its Qt window; it
+// quits even while a handler is busy, and that handler sees it at its next yield.
+TEST(WindowClose, QuitsTheApplicationEvenWhileAHandlerRuns)
+{
+    freshRun();
+    const auto restore = qScopeGuard(freshRun);
+    TestWindow window;
+    window.onCreateControls = [](TestWindow& w) { w.make<platform::PushButton>("button"); };
+    window.Constructor();
+    window.qtWindow()->show();
+    auto& button = static_cast<platform::PushButton&>(*window.ControlByName("button"));
+
+    bool quitSeen = false;
+    QElapsedTimer clock;
+    button.InstallEventHandler("Action", [&](platform::PushButton&) {
+        // The window manager's close arrives while the handler works and yields.
+        QCoreApplication::postEvent(window.qtWindow()->windowHandle(), new QCloseEvent);
+        clock.start();
+        while (!platform::QuitRequested() && clock.elapsed() < 5000)
+            platform::YieldToNextThread();
+        quitSeen = platform::QuitRequested();
+    });
+    button.Push();
+    EXPECT_TRUE(quitSeen) << "still running after " << clock.elapsed() << " ms";
+    EXPECT_FALSE(window.Visible());
+}
+
+TEST(WindowClose, WithNothingRunningEndsTheEventLoop)
+{
+    freshRun();
+    const auto restore = qScopeGuard(freshRun);
+    TestWindow window;
+    window.Constructor();
+    window.qtWindow()->show();
+    bool loopStillRan = false;
+    QTimer::singleShot(0, window.qtWindow(), [&] { window.qtWindow()->close(); });
+    QTimer::singleShot(10000, qApp, [&] {
+        loopStillRan = true;
+        QCoreApplication::exit(1);
+    });
+    platform::RuntimeRun();
+    EXPECT_TRUE(platform::QuitRequested());
+    EXPECT_FALSE(loopStillRan);
 }
 
 TEST(Canvas, PaintsItsBackdropAtTheTopLeft)

@@ -5,8 +5,10 @@
 
 #include "platform/properties.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -120,6 +122,38 @@ TEST_F(OpenWindow, StartsWithTheInitialTextsRowsAndValues)
         auto& control = harness.window().control<platform::RectControl>(QString::fromLatin1(name));
         EXPECT_EQ(control.widget()->font().family(), QApplication::font().family()) << name;
     }
+}
+
+// What a screen reader gets: the key field named by its label, each popup (named by its
+// row on this desktop) pointing to its label.
+TEST_F(OpenWindow, EachLabelNamesTheControlBesideItForAssistiveTechnology)
+{
+    const struct {
+        const char* control;
+        const char* label;
+        const char* text;
+    } rows[] = {
+        {"apikeyfield", "StaticText1", "Your API Key"},
+        {"profilemenu", "StaticText2", "Profile:"},
+        {"platformmenu", "StaticText3", "Platform:"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.control);
+        QWidget* control = harness.window().control<platform::RectControl>(QString::fromLatin1(row.control)).widget();
+        QWidget* label = harness.window().control<platform::StaticText>(QString::fromLatin1(row.label)).widget();
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control);
+        ASSERT_NE(iface, nullptr);
+        const auto labels = iface->relations(QAccessible::Label);
+        ASSERT_EQ(labels.size(), 1);
+        ASSERT_NE(labels[0].first, nullptr);
+        EXPECT_EQ(labels[0].first->object(), label);
+        EXPECT_EQ(labels[0].first->text(QAccessible::Name), QString::fromLatin1(row.text));
+        // The label still shows its text as it was, with no mnemonic taken from it.
+        EXPECT_EQ(static_cast<QLabel*>(label)->text(), QString::fromLatin1(row.text));
+    }
+    QAccessibleInterface* key = QAccessible::queryAccessibleInterface(harness.keyField().widget());
+    EXPECT_EQ(key->text(QAccessible::Name), QStringLiteral("Your API Key"));
+    EXPECT_EQ(key->text(QAccessible::Value), kValidKey);
 }
 
 TEST_F(OpenWindow, ShowsTheLogoInTheCanvas)

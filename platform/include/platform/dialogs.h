@@ -1,6 +1,8 @@
 #pragma once
 // Message box, beep and save dialog. They all pass through one seam: production shows
 // Qt's dialogs; tests install a scripted seam that answers without opening a window.
+// Once quit has been asked for they show nothing and reach no seam: the message box and
+// beep return at once, the save dialog as cancelled.
 #include "platform/files.h"
 
 #include <QString>

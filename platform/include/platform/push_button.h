@@ -13,6 +13,7 @@ public:
     ~PushButton() override;
     using ActionHandler = std::function<void(PushButton&)>;
 
+    // The caption as last set, whatever the widget shows.
     QString Caption() const;
     void SetCaption(const QString& caption);
     // Installs the handler of one of this control's events ("Action"). An empty handler
@@ -28,6 +29,8 @@ protected:
 
 private:
     ActionHandler action_;
+    // The caption as set: a desktop theme may add accelerator marks to the widget's text.
+    QString caption_;
     // The widget's clicks reach this control only while it lives.
     QMetaObject::Connection clicked_;
 };

@@ -14,11 +14,19 @@ namespace platform {
 
 class Window;
 
+// The application's names, set by the program before the framework starts: name is the
+// short name (the resources folder is found under it), displayName the one users read
+// (message boxes are titled with it).
+void SetApplicationNames(const QString& name, const QString& displayName);
+
 // First call of a run. Keeps the process arguments for Qt; the program never sees them.
 void RuntimeInit(int argc, char** argv);
-// Shuts the runtime down; the exit status: 0, or 1 after an unhandled exception.
+// Shuts the runtime down; the exit status: 0, or 1 after an unhandled exception or when
+// there was no display.
 std::int32_t RuntimeExit();
 // Sets the framework up (the Qt application, when none exists yet) and calls startup once.
+// With no display to open windows on (no DISPLAY, WAYLAND_DISPLAY or chosen Qt platform),
+// it says so in one line on standard error and calls nothing.
 void RunFrameworkInitialization(const std::function<void()>& startup);
 // The event loop; returns when the application quits.
 void RuntimeRun();

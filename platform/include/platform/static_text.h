@@ -9,6 +9,9 @@ public:
     using RectControl::RectControl;
     QString Text() const;
     void SetText(const QString& text);
+    // Ties the label to the control beside it, so assistive technology names the control
+    // by the label's text. Nothing changes on screen.
+    void SetBuddy(RectControl& control);
     const std::vector<PropertyDescriptor>& propertyTable() const override;
 
 protected:

@@ -23,6 +23,8 @@ namespace detail {
 class WindowWidget;
 }
 
+// A top-level window. Closing it (its close button, the window manager's close) quits the
+// application, as Quit does, whatever runs at that moment.
 class Window : public PropertyTarget {
 public:
     explicit Window(const ClassRecord* classRecord);
