@@ -85,9 +85,11 @@ TEST(StartUp, ClosingTheWindowEndsTheEventLoopWithStatusZeroAndWritesNothing)
     AppHarness harness;
     app::Initialize();
     QTimer::singleShot(0, [] { Window1::implicitInstance()->qtWindow()->close(); });
-    // Should the close not end the loop, this ends it and the flag shows it.
+    // Should the close not end the loop, this ends it and the flag shows it. Bound to this
+    // test's scope: a timer left for a later test would end its loop and write here.
+    QObject scope;
     bool loopStillRan = false;
-    QTimer::singleShot(10000, qApp, [&] {
+    QTimer::singleShot(10000, &scope, [&] {
         loopStillRan = true;
         QCoreApplication::exit(1);
     });
@@ -128,7 +130,8 @@ TEST(StartUp, ThroughALinkOfAnotherNameTheProgramKeepsItsNamesAndItsLogo)
         logoShown = Window1::implicitInstance()->control<platform::Canvas>(QStringLiteral("Canvas1")).Backdrop() != nullptr;
         platform::Quit();
     });
-    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });
+    QObject scope;   // the guard ends with this test
+    QTimer::singleShot(10000, &scope, [] { QCoreApplication::exit(1); });
     EXPECT_EQ(app::ProcessMain(1, argv), 0);
     EXPECT_EQ(name, QStringLiteral("pondwhirl-downloader"));
     EXPECT_EQ(displayName, QStringLiteral("PondWhirl Data Downloader"));
