@@ -10,6 +10,9 @@
 #     new_user; start_app; wait_main_window || exit 1; ...; quit_app || exit 1
 #     e2e_pass
 #
+# A scenario may set the array fake_options before e2e_begin: further options of the fake
+# service (fake-pondwhirl --help lists them), e.g. requests that hang.
+#
 # Controls are reached by keyboard focus, never by position: the key field holds the
 # focus when the window opens (it is first in the tab order), and Tab moves on to the
 # profile popup, the platform popup and the button, then round to the key field.
@@ -125,13 +128,14 @@ start_x() {
     log "openbox running (pid $pid)"
 }
 
-# The fake service with the tests' default script; it writes the .curlrc that sends
-# curl's requests to it (CURL_HOME=$work/curl) and the facts of its script.
+# The fake service with the tests' default script and the scenario's fake_options; it
+# writes the .curlrc that sends curl's requests to it (CURL_HOME=$work/curl) and the facts
+# of its script.
 start_fake_service() {
     local pid
     : >"$work/requests.log"
     "$fake_bin" --port-file "$work/fake.port" --log "$work/requests.log" --curl-home "$work/curl" \
-        --facts "$work/facts.sh" >"$work/fake.log" 2>&1 &
+        --facts "$work/facts.sh" "${fake_options[@]}" >"$work/fake.log" 2>&1 &
     pid=$!
     started_pids+=("$pid")
     if ! wait_for 20 test -s "$work/fake.port"; then
@@ -343,11 +347,11 @@ wait_requests() {
 # Starts the application with a key stored: the profiles are listed at opening, and no
 # dialog asks for a key.
 open_with_stored_key() {
-    local lists_before
-    lists_before=$(request_count "/api/profile/list_all?")
+    local lists_before list="/api/profile/list_all?api_key=$PW_KEY\$"
+    lists_before=$(request_count "$list")
     start_app
     wait_main_window || return 1
-    if ! wait_requests 20 "/api/profile/list_all?api_key=$PW_KEY\$" $((lists_before + 1)); then
+    if ! wait_requests 20 "$list" $((lists_before + 1)); then
         fail "no profile list loaded at opening with a stored key"
         return 1
     fi

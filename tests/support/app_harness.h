@@ -14,7 +14,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace pwtest {
 
@@ -59,10 +61,13 @@ public:
     AppHarness(const AppHarness&) = delete;
     AppHarness& operator=(const AppHarness&) = delete;
 
-    // Class records, then the start-up steps: the window is built and opened.
-    void start()
+    // Class records, then the start-up steps: the window is built with curl's limits
+    // (the shipped ones unless given) and opened.
+    void start(const commands::CurlLimits& limits = {})
     {
         started_ = true;
+        const commands::CurlLimits before = std::exchange(Window1::initialCurlLimits, limits);
+        const auto restore = qScopeGuard([before] { Window1::initialCurlLimits = before; });
         app::Initialize();
         platform::RunFrameworkInitialization(app::Startup);
     }

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <climits>
 #include <csignal>
 #include <memory>
 #include <mutex>
@@ -36,7 +37,11 @@ void Usage()
         "  --profile-id ID       start a profile of its own with this id\n"
         "  --profile-name NAME   the name of the profile started last\n"
         "  --profile-total T     the mentions of the profile started last (default --total)\n"
-        "  --log FILE            append each request's target to FILE, one per line\n",
+        "  --log FILE            append each request's target to FILE, one per line\n"
+        "  --stall-page K        mentions page K (0: the request without page_number) hangs\n"
+        "                        after the headers and half its body, on every profile\n"
+        "  --stall-key KEY       a second key, answered as the accepted one, except that\n"
+        "                        every answer to it hangs after the headers and half its body\n",
         stderr);
 }
 
@@ -95,6 +100,7 @@ int main(int argc, char** argv)
     std::int64_t total = 250;
     std::vector<pwtest::Profile> own;
     std::vector<bool> ownTotalSet;
+    QString stallKey;
 
     if (argc == 4 && std::strcmp(argv[1], "--expected-lines") == 0) {
         std::int64_t count = 0;
@@ -123,6 +129,10 @@ int main(int argc, char** argv)
             factsFile = QString::fromLocal8Bit(value);
         } else if (opt == "--log") {
             logFile = QString::fromLocal8Bit(value);
+        } else if (opt == "--stall-page" && ParseCount(value, number) && number >= 0 && number <= INT_MAX) {
+            script.pageModes[int(number)] = pwtest::Answer::Mode::Stall;
+        } else if (opt == "--stall-key" && *value) {
+            stallKey = QString::fromUtf8(value);
         } else if (opt == "--key") {
             script.validKey = QString::fromUtf8(value);
         } else if (opt == "--profiles" && ParseCount(value, number) && number >= 0) {
@@ -176,12 +186,21 @@ int main(int argc, char** argv)
         }
     }
     auto logMutex = std::make_shared<std::mutex>();
-    service.setHandler([shared, log, logMutex](const pwtest::Request& r) {
+    service.setHandler([shared, log, logMutex, stallKey](const pwtest::Request& r) {
         if (log) {
             std::lock_guard lock(*logMutex);
             log->write(r.rawTarget + '\n');
         }
-        return pwtest::FakeService::scriptedAnswer(*shared, r);
+        if (stallKey.isEmpty() || r.value(QStringLiteral("api_key")) != stallKey)
+            return pwtest::FakeService::scriptedAnswer(*shared, r);
+        pwtest::Request asAccepted = r;
+        for (auto& [key, value] : asAccepted.query) {
+            if (key == QLatin1String("api_key"))
+                value = shared->validKey;
+        }
+        pwtest::Answer answer = pwtest::FakeService::scriptedAnswer(*shared, asAccepted);
+        answer.mode = pwtest::Answer::Mode::Stall;
+        return answer;
     });
 
     if (!curlHome.isEmpty() && !pwtest::WriteCurlConfig(curlHome, service.port())) {
