@@ -12,24 +12,8 @@ out="$sdir/out/fetched mentions.txt"
 open_with_stored_key || exit 1
 log_start=$(wc -l <"$work/requests.log")
 
-# From the key field: profile row 1 (the first profile), platform row 2 ("Video"), the button.
 id=${PW_PROFILE_IDS[0]} total=${PW_PROFILE_TOTALS[0]}
-focus "$MAIN" || true
-press Tab Down Tab Down Down Tab space
-if ! wait_dialog 20; then
-    fail "no save dialog after the button"
-    exit 1
-fi
-save_dialog=$DIALOG
-shot save-dialog
-focus "$save_dialog" || true
-press ctrl+a
-type_text "$out"
-press Return
-if ! wait_for 20 window_gone "$save_dialog"; then
-    fail "the save dialog stayed open after a typed path and Return"
-    exit 1
-fi
+fetch_video_into "$out" || exit 1
 if ! wait_dialog 60; then
     fail "no message after the fetch"
     exit 1

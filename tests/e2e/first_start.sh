@@ -6,13 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 e2e_begin "$@"
 
-new_user
-start_app
-wait_opening || exit 1
-if ! wait_dialog 20; then
-    fail "no key prompt at a first start without a stored key"
-    exit 1
-fi
+start_without_key || exit 1
 shot prompt
 dismiss_dialog "key prompt" || exit 1
 wait_main_window || exit 1

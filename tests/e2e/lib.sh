@@ -363,6 +363,39 @@ open_with_stored_key() {
     fi
 }
 
+# A first start without a stored key: the application opens and asks for a key.
+start_without_key() {
+    new_user
+    start_app
+    wait_opening || return 1
+    if ! wait_dialog 20; then
+        fail "no key prompt at a first start without a stored key"
+        return 1
+    fi
+}
+
+# fetch_video_into PATH: from the key field, profile row 1 (the first profile), platform
+# row 2 ("Video"), the button; PATH typed into the save dialog.
+fetch_video_into() {
+    local save_dialog
+    focus "$MAIN" || true
+    press Tab Down Tab Down Down Tab space
+    if ! wait_dialog 20; then
+        fail "no save dialog after the button"
+        return 1
+    fi
+    save_dialog=$DIALOG
+    shot save-dialog
+    focus "$save_dialog" || true
+    press ctrl+a
+    type_text "$1"
+    press Return
+    if ! wait_for 20 window_gone "$save_dialog"; then
+        fail "the save dialog stayed open after a typed path and Return"
+        return 1
+    fi
+}
+
 # The height of the popup list that opens on the focused popup menu (Alt+Down); closes it.
 POPUP_HEIGHT=""
 measure_popup() {
