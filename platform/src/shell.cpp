@@ -2,17 +2,12 @@
 
 #include "platform/runtime.h"
 
-#include <QAction>
+#include "input_hold.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QEvent>
 #include <QEventLoop>
 #include <QFile>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMouseEvent>
-#include <QPointer>
 #include <QScopeGuard>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
@@ -37,143 +32,6 @@
 namespace platform {
 
 namespace {
-
-bool isUserInput(QEvent::Type type)
-{
-    switch (type) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonRelease:
-    case QEvent::NonClientAreaMouseButtonDblClick:
-    case QEvent::NonClientAreaMouseMove:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TouchCancel:
-    case QEvent::TabletPress:
-    case QEvent::TabletMove:
-    case QEvent::TabletRelease:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isQuitAction(const QAction* action) { return action && action->menuRole() == QAction::QuitRole; }
-
-// An item whose choice neither quits nor only opens a submenu is not chosen while a line
-// runs: the program is in the middle of something.
-bool choosable(const QAction* action)
-{
-    return !action || action->menu() || action->isSeparator() || isQuitAction(action);
-}
-
-// What an open menu may do while a line runs: be looked through, closed, and quit from.
-bool menuMay(const QMenu& menu, const QEvent& event)
-{
-    switch (event.type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-        return choosable(menu.actionAt(static_cast<const QMouseEvent&>(event).position().toPoint()));
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-        switch (static_cast<const QKeyEvent&>(event).key()) {
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-        case Qt::Key_Home:
-        case Qt::Key_End:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-        case Qt::Key_Escape:
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-        case Qt::Key_Alt:
-        case Qt::Key_Control:
-        case Qt::Key_Shift:
-        case Qt::Key_Meta:
-            return true;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Space:
-        case Qt::Key_Select:
-            return choosable(menu.activeAction());
-        default:
-            return false;   // a letter would choose an item by its mnemonic
-        }
-    case QEvent::ContextMenu:
-        return false;
-    default:
-        return true;
-    }
-}
-
-bool inMenuBar(const QWidget* widget)
-{
-    for (; widget; widget = widget->parentWidget()) {
-        if (qobject_cast<const QMenuBar*>(widget))
-            return true;
-        if (widget->isWindow())
-            return false;
-    }
-    return false;
-}
-
-// While a line runs, input reaches neither the program's controls nor its shortcuts: it
-// is held here and posted again, in order, afterwards. The way to quit stays open: the
-// menu bar and its menus (so File > Quit can be chosen), the quit item's shortcut, and
-// closing a window (not input). Input reaches the windows themselves, which pass it on to
-// a widget; it is judged there, where its target is known.
-class InputHold : public QObject {
-public:
-    InputHold()
-    {
-        if (QCoreApplication* app = QCoreApplication::instance())
-            app->installEventFilter(this);
-    }
-    ~InputHold() override
-    {
-        if (QCoreApplication* app = QCoreApplication::instance())
-            app->removeEventFilter(this);
-        for (auto& [receiver, event] : held_) {
-            if (receiver)
-                QCoreApplication::postEvent(receiver, event.release());
-        }
-    }
-
-    bool eventFilter(QObject* receiver, QEvent* event) override
-    {
-        const QEvent::Type type = event->type();
-        // ShortcutOverride only asks whether the focused widget takes a key itself: without
-        // the answer no shortcut, the quit item's included, could fire.
-        if (!isUserInput(type) || type == QEvent::ShortcutOverride || receiver->isWindowType())
-            return false;
-        if (type == QEvent::Shortcut && isQuitAction(qobject_cast<QAction*>(receiver)))
-            return false;
-        if (auto* widget = qobject_cast<QWidget*>(receiver)) {
-            if (auto* menu = qobject_cast<QMenu*>(widget))
-                return !menuMay(*menu, *event);   // refused choices are dropped, not held
-            if (inMenuBar(widget))
-                return false;
-        }
-        held_.emplace_back(receiver, std::unique_ptr<QEvent>(event->clone()));
-        return true;
-    }
-
-private:
-    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> held_;
-};
 
 // The environment for the line: ours, in the C locale.
 std::vector<QByteArray> lineEnvironment()
@@ -366,7 +224,7 @@ void Shell::wait(Child& child)
         exitPoll.start(2);
     }
 
-    const InputHold hold;
+    const detail::InputHold hold;
     auto running = [&] { return outOpen || errOpen || !exited; };
     while (running() && !QuitRequested()) {
         loop.exec();
