@@ -22,7 +22,7 @@ measure_popup "profiles-before" || exit 1
 one_row=$POPUP_HEIGHT
 
 # Back to the key field, the key typed over whatever is there, on to the button.
-lists_before=$(request_count "/api/profile/list_all?")
+lists_before=$(request_count "/api/profile/list_all?api_key=$PW_KEY\$")
 press shift+Tab ctrl+a
 type_text "$PW_KEY"
 press Tab Tab Tab space

@@ -344,17 +344,23 @@ wait_requests() {
     wait_for "$limit" sh -c '[ "$(grep -c -- "$1" "$2")" -ge "$3" ]' sh "$pattern" "$work/requests.log" "$n"
 }
 
-# Starts the application with a key stored: the profiles are listed at opening, and no
-# dialog asks for a key.
-open_with_stored_key() {
-    local lists_before list="/api/profile/list_all?api_key=$PW_KEY\$"
+# start_listing KEY: starts the application with KEY stored and waits until it asks the
+# service for the profile list.
+start_listing() {
+    local lists_before list="/api/profile/list_all?api_key=$1\$"
     lists_before=$(request_count "$list")
     start_app
     wait_main_window || return 1
     if ! wait_requests 20 "$list" $((lists_before + 1)); then
-        fail "no profile list loaded at opening with a stored key"
+        fail "no profile list asked at opening with a stored key"
         return 1
     fi
+}
+
+# Starts the application with a key stored: the profiles are listed at opening, and no
+# dialog asks for a key.
+open_with_stored_key() {
+    start_listing "$PW_KEY" || return 1
     wait_for 10 painted "$MAIN" || true
     if has_other_window; then
         shot unexpected-prompt
