@@ -107,17 +107,25 @@ private:
     bool started_ = false;
 };
 
-// Types text (letters and digits) into widget from the fake service's thread, while the
-// line that made the request runs, and returns once the program has taken the keys in.
+// Types text (letters and digits) into widget while the line that made a request runs:
+// called from the fake service's thread, it returns once the program has taken the keys
+// in.
 inline void TypeWhileTheLineRuns(QWidget* widget, const QString& text)
 {
-    for (const QChar c : text)
-        QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier,
-                                                          QString(c)));
-    // Posted after the keys, so it runs once they have been dealt with.
     auto reached = std::make_shared<std::promise<void>>();
     std::future<void> taken = reached->get_future();
-    QMetaObject::invokeMethod(widget, [reached] { reached->set_value(); }, Qt::QueuedConnection);
+    // The events are made on the widget's thread: a key event made elsewhere would make
+    // Qt's keyboard device there.
+    QMetaObject::invokeMethod(
+        widget,
+        [widget, text, reached] {
+            for (const QChar c : text)
+                QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, c.toUpper().unicode(),
+                                                                  Qt::NoModifier, QString(c)));
+            // Posted after the keys, so it runs once they have been dealt with.
+            QMetaObject::invokeMethod(widget, [reached] { reached->set_value(); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
     taken.wait_for(std::chrono::seconds(10));
 }
 
