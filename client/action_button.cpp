@@ -3,6 +3,7 @@
 #include "window/window1.h"
 
 #include "platform/dialogs.h"
+#include "platform/input_hold_scope.h"
 #include "platform/text.h"
 
 namespace {
@@ -28,6 +29,10 @@ void Window1::PushButton1_Action(platform::PushButton& sender)
     storeFailureTold_ = false;
 
     if (platform::StrComp(sender.Caption(), QStringLiteral("Validate API Key"), 0) == 0) {
+        // What the user types while the key is checked and the list loaded reaches the
+        // field only after the click: the key stored and listed is the key the service
+        // accepted.
+        const platform::InputHoldScope holdInput;
         // validateKey tells why a key is not taken.
         if (validateKey()) {
             sender.SetCaption(QStringLiteral("Fetch Via API"));

@@ -2,11 +2,16 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QWidget>
+
+#include "platform/runtime.h"
+
+#include <iterator>
 
 namespace platform::detail {
 
@@ -104,10 +109,39 @@ bool inMenuBar(const QWidget* widget)
     return false;
 }
 
+// What becomes of an input event while input is held.
+enum class Verdict {
+    Deliver,   // not input, or a way to quit
+    Refuse,    // a menu choice that would do something other than quit
+    Hold,
+};
+
+Verdict judge(QObject& receiver, const QEvent& event)
+{
+    const QEvent::Type type = event.type();
+    // ShortcutOverride only asks whether the focused widget takes a key itself: without
+    // the answer no shortcut, the quit item's included, could fire.
+    if (!isUserInput(type) || type == QEvent::ShortcutOverride || receiver.isWindowType())
+        return Verdict::Deliver;
+    if (type == QEvent::Shortcut && isQuitAction(qobject_cast<QAction*>(&receiver)))
+        return Verdict::Deliver;
+    if (auto* widget = qobject_cast<QWidget*>(&receiver)) {
+        if (auto* menu = qobject_cast<QMenu*>(widget))
+            return menuMay(*menu, event) ? Verdict::Deliver : Verdict::Refuse;
+        if (inMenuBar(widget))
+            return Verdict::Deliver;
+    }
+    return Verdict::Hold;
+}
+
 } // namespace
 
-InputHold::InputHold()
+InputHold* InputHold::scope_ = nullptr;
+
+InputHold::InputHold(Span span) : span_(span)
 {
+    if (span_ == Span::Scope)
+        scope_ = this;
     if (QCoreApplication* app = QCoreApplication::instance())
         app->installEventFilter(this);
 }
@@ -116,6 +150,15 @@ InputHold::~InputHold()
 {
     if (QCoreApplication* app = QCoreApplication::instance())
         app->removeEventFilter(this);
+    if (span_ == Span::Scope) {
+        scope_ = nullptr;
+        // The program winds down: what was kept goes unseen.
+        if (QuitRequested())
+            return;
+    } else if (scope_) {
+        std::move(held_.begin(), held_.end(), std::back_inserter(scope_->held_));
+        return;
+    }
     for (auto& [receiver, event] : held_) {
         if (receiver)
             QCoreApplication::postEvent(receiver, event.release());
@@ -124,19 +167,19 @@ InputHold::~InputHold()
 
 bool InputHold::eventFilter(QObject* receiver, QEvent* event)
 {
-    const QEvent::Type type = event->type();
-    // ShortcutOverride only asks whether the focused widget takes a key itself: without
-    // the answer no shortcut, the quit item's included, could fire.
-    if (!isUserInput(type) || type == QEvent::ShortcutOverride || receiver->isWindowType())
+    switch (judge(*receiver, *event)) {
+    case Verdict::Deliver:
         return false;
-    if (type == QEvent::Shortcut && isQuitAction(qobject_cast<QAction*>(receiver)))
-        return false;
-    if (auto* widget = qobject_cast<QWidget*>(receiver)) {
-        if (auto* menu = qobject_cast<QMenu*>(widget))
-            return !menuMay(*menu, *event);   // refused choices are dropped, not held
-        if (inMenuBar(widget))
-            return false;
+    case Verdict::Refuse:
+        // Dropped, not held, during a line; between lines the menus work as ever.
+        return span_ == Span::Line;
+    case Verdict::Hold:
+        break;
     }
+    // Between lines only what would overtake kept input waits; a modal window (a message
+    // box) takes its own input.
+    if (span_ == Span::Scope && (held_.empty() || QGuiApplication::modalWindow()))
+        return false;
     held_.emplace_back(receiver, std::unique_ptr<QEvent>(event->clone()));
     return true;
 }

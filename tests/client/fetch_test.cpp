@@ -118,6 +118,35 @@ TEST_F(Fetch, RequestsEveryHundredWritesEveryMentionAndAdvancesTheBar)
     }
 }
 
+// Keys typed during a page's line reach the key field before the next page's line is
+// built: each page asks with the key the field holds then.
+TEST_F(Fetch, KeysTypedDuringAPageReachTheNextPagesRequest)
+{
+    const auto removeKey = qScopeGuard([] { QFile::remove(PrefsFilePath()); });
+    open(250);
+    QWidget* field = harness->keyField().widget();
+    ServiceScript script;
+    script.profiles = {{QStringLiteral("7"), QStringLiteral("Prof"), 250}};
+    harness->service.setHandler([field, script](const Request& request) {
+        if (request.path == QStringLiteral("/api/twitter/mentions") && !request.value(QStringLiteral("page_number")))
+            TypeWhileTheLineRuns(field, QStringLiteral("X"));
+        // The script knows one key; here any key answers as that one.
+        Request asValid = request;
+        for (auto& [key, value] : asValid.query)
+            if (key == QStringLiteral("api_key"))
+                value = script.validKey;
+        return FakeService::scriptedAnswer(script, asValid);
+    });
+    fetchInto(output);
+    EXPECT_EQ(harness->dialogs.messages, std::vector<QString>{kDone});
+    std::vector<std::optional<QString>> keys;
+    for (const Request& r : mentionRequests())
+        keys.push_back(r.value(QStringLiteral("api_key")));
+    const QString typed = kValidKey + QStringLiteral("X");
+    EXPECT_EQ(keys, (std::vector<std::optional<QString>>{kValidKey, typed, typed}));
+    EXPECT_EQ(FileBytes(output), joinLines(ExpectedMentionLines(QStringLiteral("twitter"), 250)));
+}
+
 TEST(PlatformTable, MapsRowsToSegmentAndTag)
 {
     Window1::ctblinit();

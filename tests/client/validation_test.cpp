@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QScopeGuard>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <QWidget>
@@ -248,6 +249,39 @@ TEST_F(ValidateMode, AcceptsAListingKeyStoresItAndListsTheProfiles)
     // Asked twice: once to validate, once to list.
     EXPECT_EQ(harness.service.requestsTo(QStringLiteral("/api/profile/list_all")).size(), 2u);
     EXPECT_EQ(platform::Clipboard().Text(), commands::ProfileList(kValidKey));
+}
+
+// The user goes on typing in the key field while the key is checked and while the
+// profiles are listed; the message box between the two runs an event loop of its own.
+TEST_F(ValidateMode, TypingDuringTheCheckChangesNeitherTheKeyStoredNorTheKeyListed)
+{
+    const auto removeKey = qScopeGuard([] { QFile::remove(PrefsFilePath()); });
+    QWidget* field = harness.keyField().widget();
+    std::atomic<int> asked{0};
+    harness.service.setHandler([field, &asked](const Request& request) {
+        TypeWhileTheLineRuns(field, asked++ == 0 ? QStringLiteral("AB") : QStringLiteral("CD"));
+        return FakeService::scriptedAnswer(DefaultScript(), request);
+    });
+    QStringList fieldWhileShown;
+    harness.dialogs.onMessage = [&](const QString&) {
+        QCoreApplication::processEvents();
+        fieldWhileShown << harness.keyField().Text();
+    };
+    harness.keyField().SetText(kValidKey);
+    harness.click();
+    EXPECT_EQ(harness.dialogs.messages, std::vector<QString>{QStringLiteral("API Key Validated!")});
+    EXPECT_EQ(fieldWhileShown, QStringList{kValidKey});
+    EXPECT_EQ(harness.button().Caption(), QStringLiteral("Fetch Via API"));
+    EXPECT_EQ(PrefsBytes(), QByteArray(1, char(kValidKey.size())) + kValidKey.toLatin1());
+    const std::vector<Request> lists = harness.service.requestsTo(QStringLiteral("/api/profile/list_all"));
+    ASSERT_EQ(lists.size(), 2u);
+    for (const Request& request : lists)
+        EXPECT_EQ(request.value(QStringLiteral("api_key")), std::optional<QString>(kValidKey));
+    EXPECT_EQ(harness.popupRows(harness.profileMenu()),
+              (QStringList{"Select One", "Acme Corp: EU/North", "Beta"}));
+    // Nothing typed is lost: it reaches the field after the click, in the order typed.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return harness.keyField().Text() == kValidKey + QStringLiteral("ABCD"); }, 5000))
+        << harness.keyField().Text().toStdString();
 }
 
 // A desktop theme that adds keyboard accelerators changes the button's text, not its mode.

@@ -12,10 +12,17 @@
 
 #include "platform/runtime.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMetaObject>
 #include <QScopeGuard>
+#include <QWidget>
+#include <chrono>
+#include <future>
 #include <gtest/gtest.h>
+#include <memory>
 #include <utility>
 
 namespace pwtest {
@@ -99,6 +106,28 @@ public:
 private:
     bool started_ = false;
 };
+
+// Types text (letters and digits) into widget while the line that made a request runs:
+// called from the fake service's thread, it returns once the program has taken the keys
+// in.
+inline void TypeWhileTheLineRuns(QWidget* widget, const QString& text)
+{
+    auto reached = std::make_shared<std::promise<void>>();
+    std::future<void> taken = reached->get_future();
+    // The events are made on the widget's thread: a key event made elsewhere would make
+    // Qt's keyboard device there.
+    QMetaObject::invokeMethod(
+        widget,
+        [widget, text, reached] {
+            for (const QChar c : text)
+                QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, c.toUpper().unicode(),
+                                                                  Qt::NoModifier, QString(c)));
+            // Posted after the keys, so it runs once they have been dealt with.
+            QMetaObject::invokeMethod(widget, [reached] { reached->set_value(); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+    taken.wait_for(std::chrono::seconds(10));
+}
 
 // The key the scripted service accepts unless a test says otherwise.
 inline const QString kValidKey = ServiceScript().validKey;
