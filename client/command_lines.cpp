@@ -94,6 +94,10 @@ QString DefaultFileName(const QString& profileName, const QString& platformText)
     name = platform::ReplaceAll(name, QStringLiteral("/"), QString());
     name = platform::ReplaceAll(name, QStringLiteral(" "), QString());
     name = platform::ReplaceAll(name, QStringLiteral(":"), QString());
+    // The name comes from the service. A save dialog reads text between double quotes as
+    // file names of their own, so a quote in it could choose another file than the one
+    // offered; control characters have no place in a file name the user is shown.
+    name.removeIf([](QChar c) { return c == u'"' || c.unicode() < 0x20 || c.unicode() == 0x7F; });
     return name;
 }
 

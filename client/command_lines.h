@@ -54,7 +54,8 @@ QString Delete(const QString& shellPath);
 // Creates the file empty when absent (appends nothing).
 QString CreateEmpty(const QString& shellPath);
 
-// "pw_" + profile name + platform row text + ".txt", with every "/", " " and ":" removed.
+// "pw_" + profile name + platform row text + ".txt", with every "/", " " and ":" removed,
+// then every double quote and every control character (below U+0020, and U+007F).
 QString DefaultFileName(const QString& profileName, const QString& platformText);
 
 } // namespace commands

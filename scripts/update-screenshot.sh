@@ -4,7 +4,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build}
-bash "$here/scripts/build.sh"
+bash "$here/scripts/build.sh" tests
 work=$build/update-screenshot
 bash "$here/tests/e2e/window.sh" "$build/bin/pondwhirl-downloader" "$build/bin/fake-pondwhirl" "$work"
 cp "$work/window.png" "$here/docs/screenshot.png"

@@ -2,6 +2,7 @@
 // loop and the quit.
 #include "platform/runtime.h"
 
+#include "application_start.h"
 #include "runtime_private.h"
 
 #include <QApplication>
@@ -92,7 +93,7 @@ void RunFrameworkInitialization(const std::function<void()>& startup)
             s.argc = 1;
             s.argv = fallbackArgv;
         }
-        s.ownApplication = std::make_unique<QApplication>(s.argc, s.argv);
+        s.ownApplication = detail::startApplication(s.argc, s.argv);
     }
     if (startup)
         startup();

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -232,6 +233,104 @@ TEST(StartUpWithoutDisplay, TheProgramSaysWhatIsMissingAndEndsWithStatusOne)
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_TRUE(QDir(prefs).isEmpty());
     }
+}
+
+namespace {
+
+// An X display number no server has: neither a socket (in the file system or abstract)
+// nor a lock file. Far above the numbers servers take first.
+QString freeXDisplay()
+{
+    QFile sockets(QStringLiteral("/proc/net/unix"));
+    const QByteArray listening = sockets.open(QIODevice::ReadOnly) ? sockets.readAll() : QByteArray();
+    for (int n = 593; n < 1000; ++n) {
+        const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
+        if (!QFileInfo::exists(socket) && !QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) &&
+            !listening.contains(socket.toLatin1() + '\n') && !listening.contains(socket.toLatin1() + ' '))
+            return QStringLiteral(":%1").arg(n);
+    }
+    return {};
+}
+
+QByteArray unopenedLine(const QByteArray& named)
+{
+    return "This program could not open the display " + named + ": check that the desktop session (or Xvfb) is running.\n";
+}
+
+} // namespace
+
+// A display that is named but not there: one line that names it, status 1, no abort
+// (Qt alone would abort, advising a reinstall).
+TEST(StartUpWithoutDisplay, ADisplayThatCannotBeOpenedIsNamedAndEndsWithStatusOne)
+{
+    const QString x = freeXDisplay();
+    ASSERT_FALSE(x.isEmpty());
+    const QByteArray xDisplay = x.toLatin1();
+    // The test's own runtime folder, empty: no Wayland socket can be found in it.
+    const QString runtime = ScratchFolder();
+    ASSERT_TRUE(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray missingSocket = (ScratchFolder() + QStringLiteral("/no-socket")).toLocal8Bit();
+    const QByteArray oddDisplay = xDisplay + "\n\x1b";
+
+    const struct {
+        const char* name;
+        EnvSettings settings;
+        QByteArray named;
+    } cases[] = {
+        {"an X display with no server", {{"DISPLAY", xDisplay.constData()}}, '"' + xDisplay + "\" (DISPLAY)"},
+        {"an X display with no server and a Wayland display",
+         {{"DISPLAY", xDisplay.constData()}, {"WAYLAND_DISPLAY", "wayland-none"}},
+         '"' + xDisplay + "\" (DISPLAY)"},
+        {"a Wayland socket name not in the runtime folder", {{"WAYLAND_DISPLAY", "wayland-none"}},
+         "\"wayland-none\" (WAYLAND_DISPLAY)"},
+        {"a Wayland socket path that does not exist", {{"WAYLAND_DISPLAY", missingSocket.constData()}},
+         '"' + missingSocket + "\" (WAYLAND_DISPLAY)"},
+        {"a display name holding control characters", {{"DISPLAY", oddDisplay.constData()}},
+         '"' + xDisplay + "\\x0a\\x1b\" (DISPLAY)"},
+        {"the X platform chosen by name alone", {{"QT_QPA_PLATFORM", "xcb"}},
+         "for the platform \"xcb\" (QT_QPA_PLATFORM)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString prefs = ScratchFolder();
+        QProcessEnvironment env = environmentWithoutDisplay(c.settings);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), prefs);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        const Finished run = runToEnd(QStringLiteral(PW_APP_BINARY), {}, env);
+        ASSERT_TRUE(run.inTime);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, unopenedLine(c.named));
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(QDir(prefs).isEmpty());
+    }
+}
+
+// What Qt says while it starts is held back only until it has started, then shown: a
+// platform that Qt skips for the next one it is given still reads as it did.
+TEST(StartUp, QtsMessagesWhileItStartsAreShownOnceItHasStarted)
+{
+    QProcessEnvironment env = environmentWithoutDisplay({{"QT_QPA_PLATFORM", "nonexistent;offscreen"}});
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), ScratchFolder());
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setReadChannel(QProcess::StandardError);
+    process.start(QStringLiteral(PW_APP_BINARY), {});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    const auto end = qScopeGuard([&] {
+        process.kill();
+        process.waitForFinished(5000);
+    });
+    const QByteArray skipped = "Could not find the Qt platform plugin \"nonexistent\"";
+    QByteArray err;
+    QElapsedTimer waited;
+    waited.start();
+    while (!err.contains('\n') && !waited.hasExpired(20000) && process.state() == QProcess::Running) {
+        process.waitForReadyRead(500);
+        err += process.readAllStandardError();
+    }
+    // Still running: it started, on the platform named second.
+    EXPECT_EQ(process.state(), QProcess::Running) << err.toStdString();
+    EXPECT_TRUE(err.contains(skipped)) << err.toStdString();
 }
 
 // The start script says the same before it builds anything; with a display it builds and

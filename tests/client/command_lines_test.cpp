@@ -60,7 +60,7 @@ TEST(CommandLines, PercentEncodeEverythingButUnreservedBytes)
         EXPECT_EQ(PercentEncode(QString::fromUtf8(c.in)), QString::fromLatin1(c.out)) << c.in;
 }
 
-TEST(CommandLines, DefaultFileNameDropsSlashesBlanksAndColonsOnly)
+TEST(CommandLines, DefaultFileNameDropsSlashesBlanksColonsQuotesAndControlsOnly)
 {
     const struct {
         const char* profile;
@@ -69,10 +69,50 @@ TEST(CommandLines, DefaultFileNameDropsSlashesBlanksAndColonsOnly)
     } cases[] = {
         {"Acme Corp: EU/North", "Video", "pw_AcmeCorpEUNorthVideo.txt"},
         {" /:/ ", "Website", "pw_Website.txt"},
-        {"R&D (west), \"x\"", "Facebook", "pw_R&D(west),\"x\"Facebook.txt"},
+        {"R&D (west), \"x\"", "Facebook", "pw_R&D(west),xFacebook.txt"},
         {"", "Microblogging", "pw_Microblogging.txt"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(DefaultFileName(QString::fromUtf8(c.profile), QString::fromUtf8(c.platform)),
                   QString::fromUtf8(c.name));
+}
+
+// Names from the service that would otherwise smuggle a second file name into the save
+// dialog (text between double quotes), or a control character into the file name.
+TEST(CommandLines, DefaultFileNameOfAHostileProfileNameHoldsNoQuoteAndNoControlCharacter)
+{
+    const struct {
+        const char* label;
+        QString profile;
+        const char* name;
+    } cases[] = {
+        {"quoted second name", QStringLiteral("Evil\".bash_profile\""), "pw_Evil.bash_profileMicroblogging.txt"},
+        {"two quoted names", QStringLiteral("\"/etc/passwd\" \"x\""), "pw_etcpasswdxMicroblogging.txt"},
+        {"a lone quote", QStringLiteral("a\"b"), "pw_abMicroblogging.txt"},
+        {"only a quote", QStringLiteral("\""), "pw_Microblogging.txt"},
+        {"only quotes", QStringLiteral("\"\"\"\""), "pw_Microblogging.txt"},
+        {"newline, tab, return", QStringLiteral("line\nnext\ttab\rret"), "pw_linenexttabretMicroblogging.txt"},
+        {"escape sequence and delete", QStringLiteral("\x1b[31mred\x7f"), "pw_[31mredMicroblogging.txt"},
+        {"NUL and other low controls", QStringLiteral("a") + QChar(0) + QStringLiteral("b\x01" "c\x1f"),
+         "pw_abcMicroblogging.txt"},
+        {"only controls", QStringLiteral("\n\t\x7f") + QChar(0), "pw_Microblogging.txt"},
+        {"unicode stays", QStringLiteral("Caf\u00e9 \u6771\u4eac\u00a0\u2014 \U0001F600\u00e9"),
+         "pw_Caf\u00e9\u6771\u4eac\u00a0\u2014\U0001F600\u00e9Microblogging.txt"},
+        {"other punctuation stays", QStringLiteral("'*?~\\[]$`;|&<>"), "pw_'*?~\\[]$`;|&<>Microblogging.txt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DefaultFileName(c.profile, QStringLiteral("Microblogging")), QString::fromUtf8(c.name)) << c.label;
+}
+
+// Every ASCII character between two letters: exactly "/", " ", ":", the double quote and
+// the control characters go, every other one stays where it was.
+TEST(CommandLines, DefaultFileNameRemovesExactlyItsSetOfAsciiCharacters)
+{
+    for (char16_t u = 0; u < 0x80; ++u) {
+        const QChar c(u);
+        const bool removed = u < 0x20 || u == 0x7F || c == u'/' || c == u' ' || c == u':' || c == u'"';
+        const QString expected = QStringLiteral("pw_a") + (removed ? QString() : QString(c)) + QStringLiteral("bVideo.txt");
+        EXPECT_EQ(DefaultFileName(QStringLiteral("a") + c + QStringLiteral("b"), QStringLiteral("Video")), expected)
+            << "U+" << std::hex << int(u);
+    }
 }

@@ -8,11 +8,19 @@
 
 #include "platform/clipboard.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QMetaObject>
+#include <QPointer>
 #include <QTest>
 #include <QScopeGuard>
+#include <QTimer>
 
 #include <atomic>
 #include <chrono>
@@ -479,4 +487,133 @@ TEST(FetchModeClick, ProposesANameFromProfileAndPlatformAndACancelEndsTheClick)
     harness.platformMenu().SetListIndex(3);  // Facebook
     harness.click();
     EXPECT_EQ(harness.dialogs.saveDefaultNames.back(), QStringLiteral("pw_BetaFacebook.txt"));
+}
+
+namespace {
+
+// For its lifetime Qt's own dialogs open instead of the scripted ones, and a timer answers
+// them as a user who takes what is offered: Return in each save dialog, OK in each message
+// box. A save dialog still open ten seconds after its Return is cancelled, so one that
+// does not take the name fails the test instead of hanging it.
+class RealDialogs {
+public:
+    explicit RealDialogs(platform::DialogSeam* scripted) : scripted_(scripted)
+    {
+        // A quit outside an event loop (a window closed as an earlier test ended) leaves
+        // Qt's own flag set, and a modal dialog would return at once without showing: an
+        // event loop that starts and ends clears it.
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+        platform::SetDialogSeam(nullptr);
+        QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] { answer(); });
+        poll_.start(10);
+    }
+    ~RealDialogs() { platform::SetDialogSeam(scripted_); }
+    RealDialogs(const RealDialogs&) = delete;
+    RealDialogs& operator=(const RealDialogs&) = delete;
+
+    QStringList namesShown;   // the file name field of each save dialog as it opened
+    QStringList messages;
+    int cancelled = 0;
+
+private:
+    void answer()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (!widget->isVisible())
+                continue;
+            if (auto* box = qobject_cast<QMessageBox*>(widget)) {
+                messages << box->text();
+                box->done(QMessageBox::Ok);
+            } else if (auto* dialog = qobject_cast<QFileDialog*>(widget)) {
+                if (dialog != pressed_) {
+                    pressed_ = dialog;
+                    pressedAt_.start();
+                    auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                    namesShown << (field ? field->text() : QString());
+                    QTest::keyClick(field ? static_cast<QWidget*>(field) : dialog, Qt::Key_Return);
+                } else if (pressedAt_.hasExpired(10000)) {
+                    ++cancelled;
+                    dialog->reject();
+                }
+            }
+        }
+    }
+
+    platform::DialogSeam* scripted_;
+    QTimer poll_;
+    QPointer<QFileDialog> pressed_;
+    QElapsedTimer pressedAt_;
+};
+
+QString homeFolder() { return QString::fromLocal8Bit(qgetenv("HOME")); }
+
+// Everything in the folder, hidden entries included.
+QStringList entriesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+// Profile names that would name another file in Qt's save dialog, or put control
+// characters into the name: Return takes exactly the name offered, in the home folder.
+TEST(FetchModeClick, TheRealSaveDialogTakesTheOfferedNameOfAHostileProfile)
+{
+    const struct {
+        const char* label;
+        QString profile;
+    } cases[] = {
+        {"quoted second name", QStringLiteral("Evil\".bash_profile\"")},
+        {"two quoted names", QStringLiteral("\"a.txt\" \"b.txt\"")},
+        {"a lone quote", QStringLiteral("x\"y")},
+        {"only quotes", QStringLiteral("\"\"\"")},
+        {"newline, tab, escape, delete", QStringLiteral("a\nb\tc\x1b" "d\x7f")},
+        {"NUL and other low controls", QStringLiteral("n") + QChar(0) + QStringLiteral("u\x01" "l\x1f")},
+        {"unicode", QStringLiteral("Caf\u00e9 \u6771\u4eac \U0001F600")},
+    };
+    ScriptedDialogs scripted;
+    const QString home = homeFolder();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const QString offered = commands::DefaultFileName(c.profile, QStringLiteral("Microblogging"));
+        std::unique_ptr<platform::FolderItem> chosen;
+        {
+            RealDialogs dialogs(&scripted);
+            chosen = platform::GetSaveFolderItem(QStringLiteral("text/any"), offered);
+            EXPECT_EQ(dialogs.namesShown, QStringList{offered});
+            EXPECT_EQ(dialogs.cancelled, 0);
+        }
+        ASSERT_NE(chosen, nullptr);
+        EXPECT_EQ(chosen->NativePath(), home + u'/' + offered);
+        EXPECT_TRUE(entriesOf(home).isEmpty()) << entriesOf(home).join(u' ').toStdString();
+    }
+}
+
+// The whole click, from the name in the service's list to the file written: the mentions
+// land in the file offered, and nothing else appears in the home folder.
+TEST(FetchModeClick, AHostileProfileNameWritesTheOfferedFileAndNoOther)
+{
+    const auto removeKey = qScopeGuard([] { QFile::remove(PrefsFilePath()); });
+    ServiceScript script;
+    script.profiles = {{QStringLiteral("5"), QStringLiteral("Evil\".bash_profile\""), 150}};
+    StoreKey(script.validKey.toLatin1());
+    AppHarness harness(script);
+    harness.start();
+    ASSERT_EQ(harness.profileMenu().ListCount(), 2);
+    harness.profileMenu().SetListIndex(1);
+    harness.platformMenu().SetListIndex(0);   // Microblogging
+    const QString home = homeFolder();
+    const QString offered = QStringLiteral("pw_Evil.bash_profileMicroblogging.txt");
+    {
+        RealDialogs dialogs(&harness.dialogs);
+        harness.click();
+        EXPECT_EQ(dialogs.namesShown, QStringList{offered});
+        EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Done!")});
+    }
+    EXPECT_EQ(entriesOf(home), QStringList{offered});
+    QByteArray expected;
+    for (const QByteArray& line : ExpectedMentionLines(QStringLiteral("twitter"), 150))
+        expected += line + '\n';
+    EXPECT_EQ(FileBytes(home + u'/' + offered), expected);
 }

@@ -39,7 +39,7 @@ e2e_begin() {
     case "$work" in "" | "/") echo "refusing work dir '$work'" >&2; exit 2 ;; esac
     local tool
     for tool in Xvfb openbox xdotool xprop xwininfo import; do
-        command -v "$tool" >/dev/null || { echo "e2e: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
+        command -v "$tool" >/dev/null || { echo "e2e: $tool is missing (scripts/setup.sh tests installs it)" >&2; exit 1; }
     done
     [ -x "$app_bin" ] || { echo "e2e: no application binary at $app_bin" >&2; exit 1; }
     [ -x "$fake_bin" ] || { echo "e2e: no fake service binary at $fake_bin" >&2; exit 1; }

@@ -36,7 +36,20 @@ void PrintTo(const Row& row, std::ostream* os)
 // Found through the Qt types' own (global) namespace.
 inline void PrintTo(const QString& text, std::ostream* os)
 {
-    *os << '"' << text.toStdString() << '"';
+    // Control characters escaped, so a stray one shows and none acts on the terminal;
+    // everything else as UTF-8 text.
+    QString shown;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\n')
+            shown += QLatin1String("\\n");
+        else if (u < 0x20 || u == 0x7f)
+            shown += QLatin1String("\\x") + QLatin1Char("0123456789abcdef"[u >> 4]) +
+                     QLatin1Char("0123456789abcdef"[u & 15]);
+        else
+            shown += c;
+    }
+    *os << '"' << shown.toStdString() << '"';
 }
 
 inline void PrintTo(const QByteArray& bytes, std::ostream* os)

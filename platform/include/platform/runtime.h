@@ -26,7 +26,9 @@ void RuntimeInit(int argc, char** argv);
 std::int32_t RuntimeExit();
 // Sets the framework up (the Qt application, when none exists yet) and calls startup once.
 // With no display to open windows on (no DISPLAY, WAYLAND_DISPLAY or chosen Qt platform),
-// it says so in one line on standard error and calls nothing.
+// it says so in one line on standard error and calls nothing. A display that is named
+// but cannot be opened is told in one line on standard error too, naming it, and ends
+// the process at once with status 1.
 void RunFrameworkInitialization(const std::function<void()>& startup);
 // The event loop; returns when the application quits.
 void RuntimeRun();
