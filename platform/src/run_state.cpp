@@ -2,6 +2,7 @@
 // loop and the quit.
 #include "platform/runtime.h"
 
+#include "quit_signals.h"
 #include "runtime_private.h"
 
 #include <QApplication>
@@ -71,6 +72,7 @@ std::int32_t RuntimeExit()
     // Widgets must go before the QApplication they belong to.
     ReleaseWindowList();
     s.app.reset();
+    detail::removeQuitSignals();   // before the application its notifier belongs to
     s.ownApplication.reset();
     return UnhandledExceptionCount() > 0 || s.noDisplay ? 1 : 0;
 }
@@ -94,6 +96,7 @@ void RunFrameworkInitialization(const std::function<void()>& startup)
         }
         s.ownApplication = std::make_unique<QApplication>(s.argc, s.argv);
     }
+    detail::installQuitSignals();
     if (startup)
         startup();
 }
