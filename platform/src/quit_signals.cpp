@@ -6,6 +6,7 @@
 #include "platform/runtime.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <atomic>
@@ -13,7 +14,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <iterator>
-#include <memory>
 #include <unistd.h>
 
 namespace platform::detail {
@@ -43,7 +43,8 @@ struct Installed {
     bool active = false;
     int readFd = -1;
     int writeFd = -1;
-    std::unique_ptr<QSocketNotifier> notifier;
+    // A child of the application, so it never outlives the event dispatcher it uses.
+    QPointer<QSocketNotifier> notifier;
     struct sigaction previous[kCount] = {};
     bool taken[kCount] = {};
 };
@@ -82,8 +83,8 @@ void installQuitSignals()
         return;   // the signals keep what they had
     s.readFd = fds[0];
     s.writeFd = fds[1];
-    s.notifier = std::make_unique<QSocketNotifier>(s.readFd, QSocketNotifier::Read);
-    QObject::connect(s.notifier.get(), &QSocketNotifier::activated, s.notifier.get(), [fd = s.readFd] {
+    s.notifier = new QSocketNotifier(s.readFd, QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(s.notifier, &QSocketNotifier::activated, s.notifier, [fd = s.readFd] {
         char bytes[64];
         for (;;) {
             const ssize_t n = ::read(fd, bytes, sizeof bytes);
@@ -119,7 +120,7 @@ void removeQuitSignals()
             ::sigaction(kQuitSignals[i], &s.previous[i], nullptr);
         s.taken[i] = false;
     }
-    s.notifier.reset();
+    delete s.notifier;
     closePipe(s);
     s.active = false;
 }
