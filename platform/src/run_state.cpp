@@ -3,6 +3,7 @@
 #include "platform/runtime.h"
 
 #include "application_start.h"
+#include "quit_signals.h"
 #include "runtime_private.h"
 
 #include <QApplication>
@@ -72,6 +73,7 @@ std::int32_t RuntimeExit()
     // Widgets must go before the QApplication they belong to.
     ReleaseWindowList();
     s.app.reset();
+    detail::removeQuitSignals();   // before the application its notifier belongs to
     s.ownApplication.reset();
     return UnhandledExceptionCount() > 0 || s.noDisplay ? 1 : 0;
 }
@@ -95,6 +97,7 @@ void RunFrameworkInitialization(const std::function<void()>& startup)
         }
         s.ownApplication = detail::startApplication(s.argc, s.argv);
     }
+    detail::installQuitSignals();
     if (startup)
         startup();
 }

@@ -1,6 +1,7 @@
 // Start-up and shut-down of the program: in-process, and the real binary and its start
 // script where the process itself is what is tested.
 #include "support/app_harness.h"
+#include "support/signal_catcher.h"
 
 #include "platform/dialogs.h"
 #include "platform/exceptions.h"
@@ -15,6 +16,8 @@
 #include <QScopeGuard>
 #include <QTimer>
 
+#include <csignal>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -102,6 +105,51 @@ TEST(StartUp, ClosingTheWindowEndsTheEventLoopWithStatusZeroAndWritesNothing)
     EXPECT_EQ(PrefsBytes(), before);
     EXPECT_TRUE(harness.dialogs.messages.empty());
     platform::RuntimeInit(0, nullptr);
+}
+
+// A signal from outside while the program waits for the user: the run ends as a quit
+// does, and the signals get back what they had when the runtime shuts down.
+TEST(StartUp, ASignalFromOutsideEndsTheEventLoopWithStatusZeroAndWritesNothing)
+{
+    const auto prefs = keepPrefsFile();
+    for (int signal : SignalCatcher::kSignals) {
+        SCOPED_TRACE(signal);
+        StoreKey(kValidKey.toLatin1());
+        const QByteArray before = PrefsBytes();
+        const SignalCatcher catcher;
+        AppHarness harness;
+        app::Initialize();
+        QObject scope;   // the timers go with this test
+        // Sent once the window has opened and listed the profiles: the program then idles.
+        bool listed = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &scope, [&] {
+            auto* window = static_cast<Window1*>(platform::GetImplicitWindow(QStringLiteral("Window1.Window1")));
+            if (!window || window->control<platform::PopupMenu>(QStringLiteral("profilemenu")).ListCount() < 3)
+                return;
+            poll.stop();
+            listed = true;
+            ::kill(::getpid(), signal);
+        });
+        poll.start(10);
+        bool loopStillRan = false;
+        QTimer::singleShot(10000, &scope, [&] {
+            loopStillRan = true;
+            QCoreApplication::exit(1);
+        });
+        app::Main();
+        EXPECT_TRUE(listed);
+        EXPECT_FALSE(loopStillRan);
+        EXPECT_TRUE(platform::QuitRequested());
+        app::Finalize();
+        EXPECT_EQ(platform::RuntimeExit(), 0);
+        EXPECT_EQ(PrefsBytes(), before);
+        EXPECT_TRUE(harness.dialogs.messages.empty());
+        EXPECT_EQ(SignalCatcher::Caught(), 0);
+        for (int each : SignalCatcher::kSignals)
+            EXPECT_TRUE(SignalCatcher::Catches(each)) << each;
+        platform::RuntimeInit(0, nullptr);
+    }
 }
 
 // Started through a link of another name, Qt would take the link's name for the

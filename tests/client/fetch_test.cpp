@@ -2,6 +2,7 @@
 #include "support/app_harness.h"
 
 #include "client/quit_support.h"
+#include "support/signal_catcher.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -460,22 +462,32 @@ TEST_F(Fetch, APageOfNoMentionIsStillAPage)
 namespace {
 
 enum class Stalls { Details, SecondPage };
-enum class Ends { Quit, CloseWindow };
+enum class Ends { Quit, CloseWindow, Signal };
 
 struct EndCase {
     const char* label;
     Stalls stalls;
     Ends ends;
+    int signal = 0;   // Ends::Signal: sent to this process from the service's thread
 };
 
-// A fetch whose request stalls, ended by a quit or by closing the window while it waits.
+// A fetch whose request stalls, ended by a quit, by closing the window or by a signal from
+// outside while it waits.
 class EndedFetch : public Fetch, public ::testing::WithParamInterface<EndCase> {
 protected:
     void TearDown() override
     {
         ResumeAfterQuit();
+        // The runtime's shut-down gives the signals back what they had: the catcher's.
+        harness.reset();
+        EXPECT_EQ(platform::RuntimeExit(), 0);
+        for (int signal : SignalCatcher::kSignals)
+            EXPECT_TRUE(SignalCatcher::Catches(signal)) << signal;
         QFile::remove(PrefsFilePath());
     }
+
+    const SignalCatcher catcher;   // before the runtime takes the signals over
+    const EnvironmentGuard environment;   // puts TMPDIR back
 };
 
 } // namespace
@@ -483,6 +495,9 @@ protected:
 TEST_P(EndedFetch, EndsAtOnceWithWholePagesAndNothingLeftRunning)
 {
     const EndCase& c = GetParam();
+    // The command runner's scratch folder is made here, so what stays of it shows.
+    const QString temporary = ScratchFolder();
+    qputenv("TMPDIR", QFile::encodeName(temporary));
     ServiceScript script;
     script.profiles = {{QStringLiteral("7"), QStringLiteral("Prof"), 300}};   // the handler answers from it too
     if (c.stalls == Stalls::SecondPage)
@@ -494,27 +509,37 @@ TEST_P(EndedFetch, EndsAtOnceWithWholePagesAndNothingLeftRunning)
 
     std::mutex mutex;
     std::set<pid_t> lineProcesses;
+    QStringList temporaryWhileRunning;
     std::chrono::steady_clock::time_point endedAt;
     QMainWindow* window = harness->window().qtWindow();
     const bool stallsDetails = c.stalls == Stalls::Details;
-    harness->service.setHandler([&, script, stallsDetails, ends = c.ends](const Request& request) {
+    harness->service.setHandler([&, script, stallsDetails, ends = c.ends, signal = c.signal](const Request& request) {
         const bool details = request.path == QStringLiteral("/api/profile/details");
         const bool secondPage = request.value(QStringLiteral("page_number")) == std::optional<QString>(QStringLiteral("1"));
         if (details == stallsDetails && (details || secondPage)) {
             {
                 std::lock_guard lock(mutex);
                 lineProcesses = RunningDescendants();
+                temporaryWhileRunning = QDir(temporary).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
             }
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [&, ends] {
+            if (ends == Ends::Signal) {
+                {
+                    std::lock_guard lock(mutex);
                     endedAt = std::chrono::steady_clock::now();
-                    if (ends == Ends::Quit)
-                        platform::Quit();
-                    else
-                        window->close();
-                },
-                Qt::QueuedConnection);
+                }
+                ::kill(::getpid(), signal);
+            } else {
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(),
+                    [&, ends] {
+                        endedAt = std::chrono::steady_clock::now();
+                        if (ends == Ends::Quit)
+                            platform::Quit();
+                        else
+                            window->close();
+                    },
+                    Qt::QueuedConnection);
+            }
             if (details) {
                 Answer stalled = FakeService::scriptedAnswer(script, request);
                 stalled.mode = Answer::Mode::Stall;
@@ -524,13 +549,20 @@ TEST_P(EndedFetch, EndsAtOnceWithWholePagesAndNothingLeftRunning)
         return FakeService::scriptedAnswer(script, request);
     });
     fetchInto(output);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - endedAt).count();
+    const auto now = std::chrono::steady_clock::now();
+    std::unique_lock lock(mutex);
+    const double seconds = std::chrono::duration<double>(now - endedAt).count();
+    const std::set<pid_t> caughtRunning = lineProcesses;
+    const QStringList temporaryAtTheStall = temporaryWhileRunning;
+    lock.unlock();
 
     ASSERT_TRUE(platform::QuitRequested());
-    std::printf("the fetch ended %.3f s after the %s\n", seconds, c.ends == Ends::Quit ? "quit" : "close");
+    std::printf("the fetch ended %.3f s after the %s\n", seconds,
+                c.ends == Ends::Quit ? "quit" : c.ends == Ends::CloseWindow ? "close" : "signal");
     EXPECT_LT(seconds, 5.0);   // asked: within 2 s; slack for a loaded machine
     EXPECT_TRUE(harness->dialogs.messages.empty());
     EXPECT_EQ(harness->dialogs.beeps, 0);
+    EXPECT_EQ(SignalCatcher::Caught(), 0);   // a signal went to the runtime
     if (c.stalls == Stalls::Details) {
         EXPECT_EQ(FileBytes(output), QByteArray("keep me\n"));
         EXPECT_TRUE(harness->service.requestsTo(QStringLiteral("/api/twitter/mentions")).empty());
@@ -538,16 +570,20 @@ TEST_P(EndedFetch, EndsAtOnceWithWholePagesAndNothingLeftRunning)
         EXPECT_EQ(FileBytes(output), joinLines(ExpectedMentionLines(QStringLiteral("twitter"), 100)));
         EXPECT_EQ(harness->service.requestsTo(QStringLiteral("/api/twitter/mentions")).size(), 2u);
     }
-    std::lock_guard lock(mutex);
-    EXPECT_FALSE(lineProcesses.empty());   // the line was caught running
-    EXPECT_TRUE(AllEnded(lineProcesses));
+    EXPECT_FALSE(caughtRunning.empty());   // the line was caught running
+    EXPECT_TRUE(AllEnded(caughtRunning));
     EXPECT_TRUE(RunningDescendants().empty());
+    EXPECT_FALSE(temporaryAtTheStall.isEmpty());   // the scratch folder was there
+    EXPECT_EQ(QDir(temporary).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }
 
 INSTANTIATE_TEST_SUITE_P(Fetch, EndedFetch,
                          ::testing::Values(EndCase{"QuitDuringTheDetails", Stalls::Details, Ends::Quit},
                                            EndCase{"QuitDuringAPage", Stalls::SecondPage, Ends::Quit},
-                                           EndCase{"CloseDuringAPage", Stalls::SecondPage, Ends::CloseWindow}),
+                                           EndCase{"CloseDuringAPage", Stalls::SecondPage, Ends::CloseWindow},
+                                           EndCase{"SigtermDuringAPage", Stalls::SecondPage, Ends::Signal, SIGTERM},
+                                           EndCase{"SigintDuringAPage", Stalls::SecondPage, Ends::Signal, SIGINT},
+                                           EndCase{"SighupDuringAPage", Stalls::SecondPage, Ends::Signal, SIGHUP}),
                          [](const auto& info) { return std::string(info.param.label); });
 
 // A pipe with no reader chosen as the output blocks the append itself, not curl.

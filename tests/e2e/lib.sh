@@ -10,6 +10,9 @@
 #     new_user; start_app; wait_main_window || exit 1; ...; quit_app || exit 1
 #     e2e_pass
 #
+# start_app passes the script's environment on: `TMPDIR=DIR start_app` gives the
+# application a temporary folder of the scenario's.
+#
 # A scenario may set the array fake_options before e2e_begin: further options of the fake
 # service (fake-pondwhirl --help lists them), e.g. requests that hang.
 #
@@ -421,4 +424,87 @@ measure_popup() {
         return 1
     fi
     log "the $name popup list is $POPUP_HEIGHT px high"
+}
+
+# --- the application's command lines, and ending it in the middle of one ----------------
+
+# The application's descendants, "PID PGID STATE COMMAND" a line.
+app_processes() {
+    ps -e -o pid=,ppid=,pgid=,stat=,comm= | awk -v root="$app_pid" '
+        { pid[NR] = $1; ppid[NR] = $2; line[NR] = $1 " " $3 " " $4 " " $5 }
+        END {
+            mine[root] = 1
+            do {
+                grown = 0
+                for (i = 1; i <= NR; i++)
+                    if ((ppid[i] in mine) && !(pid[i] in mine)) { mine[pid[i]] = 1; grown = 1 }
+            } while (grown)
+            for (i = 1; i <= NR; i++) if (pid[i] != root && (pid[i] in mine)) print line[i]
+        }'
+}
+curl_runs() { app_processes | awk '$3 !~ /^Z/ && $4 == "curl" { found = 1 } END { exit !found }'; }
+no_curl_runs() { ! curl_runs; }
+
+# The processes, zombies aside, still in any of the process groups GROUPS (spaces between).
+left_in_groups() {
+    ps -e -o pid=,pgid=,stat=,comm= | awk -v groups=" $1 " 'index(groups, " " $2 " ") && $3 !~ /^Z/'
+}
+none_left_in() { [ -z "$(left_in_groups "$1")" ]; }
+
+# end_by WHAT COMMAND...: while WHAT, runs COMMAND (keys pressed, a signal sent). The
+# application must end within 5 s (2 s is the aim; the slack is for a loaded machine)
+# with status 0, open no window meanwhile, and leave no process of the process groups of
+# its command lines then running behind. Windows open just before (an open menu) may stay
+# until the end.
+end_by() {
+    local what=$1 procs groups allowed w start elapsed status=0 shown=""
+    shift
+    procs=$(app_processes)
+    groups=$(awk '{ print $2 }' <<<"$procs" | sort -u | tr '\n' ' ')
+    if [ -n "$procs" ]; then
+        log "during $what, the application's processes (pid pgid state command):" $(tr '\n' ';' <<<"$procs")
+    else
+        log "during $what, the application runs no other process"
+    fi
+    allowed=" $(app_windows | tr '\n' ' ') "
+    start=$(date +%s%N)
+    "$@"
+    while running "$app_pid" && (($(date +%s%N) - start < 5000000000)); do
+        for w in $(app_windows); do
+            [[ "$allowed" == *" $w "* ]] || shown+=" $w \"$(window_name "$w")\""
+        done
+        sleep 0.05
+    done
+    elapsed=$((($(date +%s%N) - start) / 1000000))
+    if running "$app_pid"; then
+        shot "not-ended-$scenario-$run_count"
+        fail "the application still runs 5 s after $* during $what"
+        return 1
+    fi
+    wait "$app_pid" || status=$?
+    app_pid=""
+    log "$* during $what ended the application in $elapsed ms, status $status"
+    if [ -n "$shown" ]; then
+        fail "a window was shown after $* during $what:$shown"
+        return 1
+    fi
+    if [ "$status" -ne 0 ]; then
+        fail "the application ended with exit status $status after $* during $what"
+        return 1
+    fi
+    if ! wait_for 2 none_left_in "$groups"; then
+        fail "processes of the command line outlived the application:" \
+            $(left_in_groups "$groups" | tr '\n' ';')
+        return 1
+    fi
+}
+
+# end_during WHAT COMMAND...: end_by once WHAT hangs in a curl of the application.
+end_during() {
+    local what=$1
+    if ! wait_for 20 curl_runs; then
+        fail "no curl of the application runs during $what"
+        return 1
+    fi
+    end_by "$@"
 }

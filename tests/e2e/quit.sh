@@ -14,76 +14,6 @@ stalled_page=2                  # and so does this page of mentions, for any key
 fake_options=(--stall-key "$slow_key" --stall-page "$stalled_page")
 e2e_begin "$@"
 
-# The application's descendants, "PID PGID STATE COMMAND" a line.
-app_processes() {
-    ps -e -o pid=,ppid=,pgid=,stat=,comm= | awk -v root="$app_pid" '
-        { pid[NR] = $1; ppid[NR] = $2; line[NR] = $1 " " $3 " " $4 " " $5 }
-        END {
-            mine[root] = 1
-            do {
-                grown = 0
-                for (i = 1; i <= NR; i++)
-                    if ((ppid[i] in mine) && !(pid[i] in mine)) { mine[pid[i]] = 1; grown = 1 }
-            } while (grown)
-            for (i = 1; i <= NR; i++) if (pid[i] != root && (pid[i] in mine)) print line[i]
-        }'
-}
-curl_runs() { app_processes | awk '$3 !~ /^Z/ && $4 == "curl" { found = 1 } END { exit !found }'; }
-
-# The processes, zombies aside, still in any of the process groups GROUPS (spaces between).
-left_in_groups() {
-    ps -e -o pid=,pgid=,stat=,comm= | awk -v groups=" $1 " 'index(groups, " " $2 " ") && $3 !~ /^Z/'
-}
-
-# end_during WHAT KEYS...: while WHAT hangs in a curl of the application, with the main
-# window focused, presses KEYS. The application must end within 5 s (2 s is the aim; the
-# slack is for a loaded machine) with status 0, open no window meanwhile, and leave no
-# process of its command line's process groups behind. Windows open just before the keys
-# (an open menu) may stay until the end.
-end_during() {
-    local what=$1 procs groups allowed w start elapsed status=0 shown=""
-    shift
-    if ! wait_for 20 curl_runs; then
-        fail "no curl of the application runs during $what"
-        return 1
-    fi
-    procs=$(app_processes)
-    groups=$(awk '{ print $2 }' <<<"$procs" | sort -u | tr '\n' ' ')
-    log "during $what, the application's processes (pid pgid state command):" $(tr '\n' ';' <<<"$procs")
-    allowed=" $(app_windows | tr '\n' ' ') "
-    start=$(date +%s%N)
-    press "$@"
-    while running "$app_pid" && (($(date +%s%N) - start < 5000000000)); do
-        for w in $(app_windows); do
-            [[ "$allowed" == *" $w "* ]] || shown+=" $w \"$(window_name "$w")\""
-        done
-        sleep 0.05
-    done
-    elapsed=$((($(date +%s%N) - start) / 1000000))
-    if running "$app_pid"; then
-        shot "not-ended-$scenario-$run_count"
-        fail "the application still runs 5 s after $* during $what"
-        return 1
-    fi
-    wait "$app_pid" || status=$?
-    app_pid=""
-    log "$* during $what ended the application in $elapsed ms, status $status"
-    if [ -n "$shown" ]; then
-        fail "a window was shown after $* during $what:$shown"
-        return 1
-    fi
-    if [ "$status" -ne 0 ]; then
-        fail "the application ended with exit status $status after $* during $what"
-        return 1
-    fi
-    if ! wait_for 2 none_left_in "$groups"; then
-        fail "processes of the command line outlived the application:" \
-            $(left_in_groups "$groups" | tr '\n' ';')
-        return 1
-    fi
-}
-none_left_in() { [ -z "$(left_in_groups "$1")" ]; }
-
 # a. A key check that hangs, ended with Ctrl+Q: nothing is stored.
 start_without_key || exit 1
 dismiss_dialog "key prompt" || exit 1
@@ -98,7 +28,7 @@ if ! wait_requests 20 "/api/profile/list_all?api_key=$slow_key\$" $((checks_befo
     exit 1
 fi
 focus "$MAIN" || log "could not activate the main window"
-end_during "the key check" ctrl+q || exit 1
+end_during "the key check" press ctrl+q || exit 1
 if [ -e "$(prefs_file)" ]; then
     fail "a key check ended by Ctrl+Q stored a preferences file"
     exit 1
@@ -125,7 +55,7 @@ if has_other_window; then
     exit 1
 fi
 focus "$MAIN" || log "could not activate the main window"
-end_during "page $stalled_page of a fetch" alt+F4 || exit 1
+end_during "page $stalled_page of a fetch" press alt+F4 || exit 1
 "$fake_bin" --expected-lines video $((stalled_page * 100)) >"$sdir/expected.txt"
 if ! cmp -s "$sdir/expected.txt" "$out"; then
     fail "the output file does not hold exactly the $stalled_page whole pages before the hung one;" \
@@ -146,7 +76,7 @@ if ! wait_dialog 10; then
     exit 1
 fi
 shot file-menu
-end_during "the profile list at opening" Down Return || exit 1
+end_during "the profile list at opening" press Down Return || exit 1
 if ! cmp -s "$sdir/expected-prefs" "$(prefs_file)"; then
     fail "File > Quit during the profile list at opening changed the preferences file"
     exit 1

@@ -4,11 +4,14 @@
 #include "support/test_env.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 
 namespace {
@@ -179,6 +182,48 @@ TEST(FakeService, StalledAnswerEndsWhenTheServerIsDestroyed)
     service.reset();
     ASSERT_TRUE(curl.waitForFinished(kBoundMs));
     EXPECT_EQ(curl.exitCode(), 18);   // the announced body never came
+}
+
+TEST(FakeService, ALateAnswerComesWholeAfterItsDelayUnlessTheServerStopsFirst)
+{
+    auto service = std::make_unique<FakeService>();
+    service->writeCurlConfig(pwtest::CurlHome());
+    Answer late{200, QByteArray(1000, 'l'), Answer::Mode::Normal};
+    late.delay = std::chrono::milliseconds(700);
+    service->answerAll(late);
+    QElapsedTimer clock;
+    clock.start();
+    const CurlResult whole = RunCurl({QStringLiteral("-s"), QStringLiteral("--fail"), Url(QStringLiteral("/api/x"))});
+    EXPECT_EQ(whole.exitCode, 0);
+    EXPECT_EQ(whole.out, QByteArray(1000, 'l'));
+    EXPECT_GE(clock.elapsed(), 700);
+
+    // The script makes a page late by its number.
+    pwtest::ServiceScript script;
+    script.profiles = {{QStringLiteral("7"), QStringLiteral("Acme"), 300}};
+    script.pageDelays[1] = std::chrono::seconds(3);
+    pwtest::Request page;
+    page.path = QStringLiteral("/api/video/mentions");
+    page.query = {{"profile_id", "7"}, {"page_number", "1"}, {"api_key", script.validKey}};
+    EXPECT_EQ(FakeService::scriptedAnswer(script, page).delay, std::chrono::seconds(3));
+    page.query[1].second = QStringLiteral("2");
+    EXPECT_EQ(FakeService::scriptedAnswer(script, page).delay, std::chrono::milliseconds(0));
+
+    // Stopped during the wait, the server sends nothing and does not wait it out.
+    late.delay = std::chrono::seconds(60);
+    service->answerAll(late);
+    QProcess curl;
+    curl.start(QStringLiteral("curl"), {QStringLiteral("-s"), Url(QStringLiteral("/api/x"))});
+    const QDeadlineTimer deadline(kBoundMs);
+    while (service->requests().size() < 2 && !deadline.hasExpired())
+        QThread::msleep(10);
+    ASSERT_EQ(service->requests().size(), 2u);
+    clock.restart();
+    service.reset();
+    EXPECT_LT(clock.elapsed(), kBoundMs);
+    ASSERT_TRUE(curl.waitForFinished(kBoundMs));
+    EXPECT_EQ(curl.exitCode(), 52);   // an empty reply
+    EXPECT_TRUE(curl.readAllStandardOutput().isEmpty());
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <chrono>
 #include <climits>
 #include <csignal>
 #include <memory>
@@ -41,7 +42,9 @@ void Usage()
         "  --stall-page K        mentions page K (0: the request without page_number) hangs\n"
         "                        after the headers and half its body, on every profile\n"
         "  --stall-key KEY       a second key, answered as the accepted one, except that\n"
-        "                        every answer to it hangs after the headers and half its body\n",
+        "                        every answer to it hangs after the headers and half its body\n"
+        "  --late-page K         mentions page K is answered whole, but only after\n"
+        "                        --late-seconds S (default 3), on every profile\n",
         stderr);
 }
 
@@ -101,6 +104,8 @@ int main(int argc, char** argv)
     std::vector<pwtest::Profile> own;
     std::vector<bool> ownTotalSet;
     QString stallKey;
+    std::vector<int> latePages;
+    std::int64_t lateSeconds = 3;
 
     if (argc == 4 && std::strcmp(argv[1], "--expected-lines") == 0) {
         std::int64_t count = 0;
@@ -131,6 +136,10 @@ int main(int argc, char** argv)
             logFile = QString::fromLocal8Bit(value);
         } else if (opt == "--stall-page" && ParseCount(value, number) && number >= 0 && number <= INT_MAX) {
             script.pageModes[int(number)] = pwtest::Answer::Mode::Stall;
+        } else if (opt == "--late-page" && ParseCount(value, number) && number >= 0 && number <= INT_MAX) {
+            latePages.push_back(int(number));
+        } else if (opt == "--late-seconds" && ParseCount(value, number) && number >= 0 && number <= 3600) {
+            lateSeconds = number;
         } else if (opt == "--stall-key" && *value) {
             stallKey = QString::fromUtf8(value);
         } else if (opt == "--key") {
@@ -158,6 +167,8 @@ int main(int argc, char** argv)
         Usage();
         return 2;
     }
+    for (int page : latePages)
+        script.pageDelays[page] = std::chrono::seconds(lateSeconds);
     if (!profilesGiven)
         script.profiles = pwtest::DefaultScript().profiles;
     for (std::size_t i = 0; i < own.size(); ++i) {

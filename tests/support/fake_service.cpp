@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -244,6 +245,8 @@ Answer FakeService::scriptedAnswer(const ServiceScript& script, const Request& r
             answer.status = s->second;
         if (auto m = script.pageModes.find(page); m != script.pageModes.end())
             answer.mode = m->second;
+        if (auto d = script.pageDelays.find(page); d != script.pageDelays.end())
+            answer.delay = d->second;
         if (answer.status == 200) {
             const std::int64_t count = std::clamp<std::int64_t>(p->total - std::int64_t(page) * 100, 0, 100);
             answer.body = MentionsPageXml(parts[2], tag, page, int(count));
@@ -284,6 +287,8 @@ struct FakeService::Impl {
     // Waits until fd is ready for events or the server stops; false on stop or time-out.
     bool waitFor(int fd, short events, int timeoutMs) const;
     bool sendAll(int fd, const char* data, std::size_t size) const;
+    // Waits for delay to pass; false when the server stops first.
+    bool waitOut(std::chrono::milliseconds delay) const;
     std::optional<Request> readRequest(int fd) const;
     void reapFinished();
 };
@@ -370,7 +375,7 @@ void FakeService::Impl::serve(int fd)
             h = handler;
         }
         const Answer answer = h ? h(*request) : Answer{404, {}, Answer::Mode::Normal};
-        if (answer.mode != Answer::Mode::Close) {
+        if (waitOut(answer.delay) && answer.mode != Answer::Mode::Close) {
             // A cut answer must come up short even when its body is empty.
             const qsizetype announced = answer.mode == Answer::Mode::CutMidBody && answer.body.isEmpty()
                                             ? 1 : answer.body.size();
@@ -393,6 +398,20 @@ void FakeService::Impl::serve(int fd)
     }
     ::shutdown(fd, SHUT_RDWR);
     ::close(fd);
+}
+
+bool FakeService::Impl::waitOut(std::chrono::milliseconds delay) const
+{
+    const auto end = std::chrono::steady_clock::now() + delay;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return true;
+        pollfd stop{wakeRead, POLLIN, 0};
+        const int n = ::poll(&stop, 1, int(left.count()));
+        if (n > 0)
+            return false;
+    }
 }
 
 void FakeService::Impl::reapFinished()

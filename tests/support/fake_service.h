@@ -37,6 +37,9 @@ struct Answer {
     int status = 200;
     QByteArray body;
     Mode mode = Mode::Normal;
+    // Nothing is sent until this has passed (or the server stops); then the answer as its
+    // mode says.
+    std::chrono::milliseconds delay{0};
 };
 
 // The service as the program knows it, from a script.
@@ -53,6 +56,7 @@ struct ServiceScript {
     // k the request with page_number=k.
     std::map<int, Answer::Mode> pageModes;
     std::map<int, int> pageStatus;   // e.g. {1, 500}
+    std::map<int, std::chrono::milliseconds> pageDelays;   // answered only after the delay
     int detailsStatus = 200;
     bool detailsWithoutTotal = false;
 };

@@ -25,6 +25,9 @@ void RuntimeInit(int argc, char** argv);
 // there was no display.
 std::int32_t RuntimeExit();
 // Sets the framework up (the Qt application, when none exists yet) and calls startup once.
+// From then until RuntimeExit, SIGTERM, SIGINT and SIGHUP quit the run as Quit() does
+// (one the process was started ignoring stays ignored); RuntimeExit puts back what they
+// had.
 // With no display to open windows on (no DISPLAY, WAYLAND_DISPLAY or chosen Qt platform),
 // it says so in one line on standard error and calls nothing. A display that is named
 // but cannot be opened is told in one line on standard error too, naming it, and ends
