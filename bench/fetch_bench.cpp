@@ -189,8 +189,8 @@ int main(int argc, char** argv)
                 "%lld and %lld bytes written\n",
                 fetch.seconds, loop.seconds, fetch.seconds / loop.seconds, static_cast<long long>(fetch.bytes),
                 static_cast<long long>(loop.bytes));
-    std::printf("against a hand-written loop (one shell, curl -s URL | grep | sed | sed >> FILE for each page; best of 3): "
-                "application %.2f s, hand loop %.2f s, ratio %.3f; %lld bytes written\n",
+    std::printf("against a hand-written loop (one shell, curl -s URL | grep | sed | sed >> FILE for each page; "
+                "best of 3): application %.2f s, hand loop %.2f s, ratio %.3f; %lld bytes written\n",
                 fetch.seconds, hand.seconds, fetch.seconds / hand.seconds, static_cast<long long>(hand.bytes));
     std::printf("per page: application %.2f ms, shell loop %.2f ms, hand loop %.2f ms\n", fetch.seconds * 1000 / kPages,
                 loop.seconds * 1000 / kPages, hand.seconds * 1000 / kPages);
