@@ -38,12 +38,13 @@ namespace {
 
 // A request whose whole answer is in the scratch file before the rest of the line runs.
 // A file, not a shell variable: the shell would drop NUL bytes. --fail leaves 1xx-3xx
-// statuses to the line, which takes only a 200.
+// statuses to the line, which takes only a 200. The status goes into $s and, as for
+// every request, onto standard error.
 QString takeAnswer(const QString& address, const QString& scratchPath, const CurlLimits& limits)
 {
     return QStringLiteral(": > ") + scratchPath + QStringLiteral(" && s=$(") + CurlInvocation(limits) +
-           QStringLiteral(" -o ") + scratchPath + QStringLiteral(" -w '%{http_code}' '") + address +
-           QStringLiteral("') && [ \"$s\" = 200 ] || exit %1; ").arg(kRequestFailed);
+           QStringLiteral(" -o ") + scratchPath + QStringLiteral(" -w '%{http_code}%{stderr}%{http_code}' '") +
+           address + QStringLiteral("') && [ \"$s\" = 200 ] || exit %1; ").arg(kRequestFailed);
 }
 
 } // namespace
@@ -59,7 +60,9 @@ QString ProfileDetails(const QString& profileId, const QString& key, const QStri
 {
     const QString address = service::kBaseAddress + QStringLiteral("/api/profile/details?profile_id=") +
                             PercentEncode(profileId) + QStringLiteral("&api_key=") + PercentEncode(key);
-    return takeAnswer(address, scratchPath, limits) + QStringLiteral("grep -a '<total_[^>]*>' ") + scratchPath;
+    // grep's 1 means no line matched: an answer without a total, which its reader tells.
+    return takeAnswer(address, scratchPath, limits) + QStringLiteral("grep -a '<total_[^>]*>' ") + scratchPath +
+           QStringLiteral(" || [ $? = 1 ]");
 }
 
 QString Mentions(const QString& segment, const QString& tag, const QString& profileId,
@@ -75,7 +78,7 @@ QString Mentions(const QString& segment, const QString& tag, const QString& prof
     // grep takes a page holding a NUL byte for binary and prints none of its lines.
     return takeAnswer(address, scratchPath, limits) + QStringLiteral("grep -a '<") + tag + QStringLiteral(">' ") +
            scratchPath + QStringLiteral(" | sed 's/^[ ]*<") + tag + QStringLiteral(">//' | sed 's/<\\/") + tag +
-           QStringLiteral(">.*//' >> ") + shellPath;
+           QStringLiteral(">.*//' >> ") + shellPath + QStringLiteral(" || exit %1").arg(kNotWritten);
 }
 
 QString Delete(const QString& shellPath)
@@ -83,10 +86,15 @@ QString Delete(const QString& shellPath)
     // Only a file or a link is removed: a device or a pipe the user chose is written to
     // as it is, never deleted.
     return QStringLiteral("if [ -f ") + shellPath + QStringLiteral(" ] || [ -L ") + shellPath +
-           QStringLiteral(" ]; then rm -f ") + shellPath + QStringLiteral("; fi");
+           QStringLiteral(" ]; then rm -f ") + shellPath + QStringLiteral(" || exit %1; fi").arg(kNotWritten);
 }
 
-QString CreateEmpty(const QString& shellPath) { return QStringLiteral(": >> ") + shellPath; }
+QString CreateEmpty(const QString& shellPath)
+{
+    // true, not ':': a redirection that fails on a special built-in ends the shell before
+    // the exit status can be given.
+    return QStringLiteral("true >> ") + shellPath + QStringLiteral(" || exit %1").arg(kNotWritten);
+}
 
 QString DefaultFileName(const QString& profileName, const QString& platformText)
 {

@@ -1,5 +1,6 @@
 // The fetch: the profile's total, then its mentions page by page into the chosen file.
 #include "client/command_lines.h"
+#include "client/run_line.h"
 #include "window/window1.h"
 
 #include "platform/dialogs.h"
@@ -47,6 +48,7 @@ bool beginsWithNumber(const QString& text)
 
 void Window1::fetchMentions(const platform::FolderItem& file, const QString& profileId, int platformRow)
 {
+    using commands::Outcome;
     platform::Shell shell;
     const QString path = file.ShellPath();
     // Each answer is kept whole in a file of the runner's own before it is used.
@@ -58,29 +60,30 @@ void Window1::fetchMentions(const platform::FolderItem& file, const QString& pro
 
     // The total is read before the chosen file is touched: when the service cannot
     // tell it, the user's file stays as it was.
-    shell.Execute(commands::ProfileDetails(profileId, apiKey(), scratch, curlLimits));
-    if (platform::QuitRequested())
+    const Outcome details = client::Run(shell, commands::ProfileDetails(profileId, apiKey(), scratch, curlLimits));
+    if (details == Outcome::Ended)
         return;
-    const std::optional<QString> number = totalText(shell.Result());
-    if (shell.ExitCode() != 0 || !number || !beginsWithNumber(*number)) {
+    const std::optional<QString> number = details == Outcome::Answered ? totalText(shell.Result()) : std::nullopt;
+    if (!number || !beginsWithNumber(*number)) {
         platform::MsgBox(kTotalUnreadable);
         return;
     }
     const std::int32_t total = platform::ToInteger(platform::Val(*number));
 
-    // Pages are only ever appended: they must never follow the old content.
-    shell.Execute(commands::Delete(path));
-    if (platform::QuitRequested())
+    // Pages are only ever appended: they must never follow the old content. A line that
+    // only writes the file can fail in one way alone.
+    const Outcome deleted = client::Run(shell, commands::Delete(path));
+    if (deleted == Outcome::Ended)
         return;
-    if (shell.ExitCode() != 0) {
+    if (deleted != Outcome::Answered) {
         platform::MsgBox(kNotWritten);
         return;
     }
     if (total <= 0) {
-        shell.Execute(commands::CreateEmpty(path));
-        if (platform::QuitRequested())
+        const Outcome created = client::Run(shell, commands::CreateEmpty(path));
+        if (created == Outcome::Ended)
             return;
-        if (shell.ExitCode() != 0) {
+        if (created != Outcome::Answered) {
             platform::MsgBox(kNotWritten);
             return;
         }
@@ -92,18 +95,19 @@ void Window1::fetchMentions(const platform::FolderItem& file, const QString& pro
     while (requested < total) {
         const std::optional<std::int64_t> pageNumber = page == 0 ? std::nullopt : std::optional(page);
         // A page cut off by a quit is taken out of the file again: it keeps whole pages.
-        shell.ExecuteAppending(commands::Mentions(request_type(platformRow + 1), request_type_tag(platformRow + 1),
-                                                  profileId, pageNumber, apiKey(), path, scratch, curlLimits),
-                               file);
-        if (platform::QuitRequested())
+        const Outcome fetched = client::RunAppending(
+            shell,
+            commands::Mentions(request_type(platformRow + 1), request_type_tag(platformRow + 1), profileId,
+                               pageNumber, apiKey(), path, scratch, curlLimits),
+            file);
+        if (fetched == Outcome::Ended)
             return;
-        const int status = shell.ExitCode();
-        if (status == commands::kRequestFailed || status < 0) {
-            platform::MsgBox(kIncomplete);
+        if (fetched == Outcome::NotWritten) {
+            platform::MsgBox(kNotWritten);
             return;
         }
-        if (status != 0) {
-            platform::MsgBox(kNotWritten);
+        if (fetched != Outcome::Answered) {
+            platform::MsgBox(kIncomplete);
             return;
         }
         requested += kMentionsPerPage;

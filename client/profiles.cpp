@@ -1,5 +1,6 @@
 // Key validation and the profile list, both from the service's profile-list answer.
 #include "client/command_lines.h"
+#include "client/run_line.h"
 #include "window/window1.h"
 
 #include "platform/clipboard.h"
@@ -14,29 +15,26 @@ const QString kProfileTag = QStringLiteral("<profile>");
 const QString kRefused = QStringLiteral("Sorry, the API Key you provided is not valid!");
 const QString kUnreachable = QStringLiteral("Sorry, the service could not be reached! Check your connection and try again.");
 
-// curl's exit status when --fail meets an HTTP status of 400 or above.
-constexpr int kCurlHttpError = 22;
-
 struct ListAnswer {
-    QString text;
-    // No connection, a time-out, an answer cut short or a status of 500 and above: the
-    // service said nothing about the key.
-    bool unreachable = false;
+    commands::Outcome outcome;
+    QString text;   // the answer, when the service answered
 };
 
-// Runs the profile-list command line, which goes onto the clipboard first. Only a 4xx
-// status is the service's own refusal; any other failure of the request is no answer.
+// Runs the profile-list command line, which goes onto the clipboard first.
 ListAnswer profileListAnswer(const QString& key, const commands::CurlLimits& limits)
 {
     platform::Shell shell;
     platform::Clipboard clipboard;
     const QString line = commands::ProfileList(key, limits);
     clipboard.SetText(line);
-    shell.Execute(line);
-    const int status = shell.ExitCode();
-    const int httpStatus = shell.ErrorOutput().trimmed().toInt();
-    const bool refusedByStatus = status == kCurlHttpError && httpStatus >= 400 && httpStatus < 500;
-    return ListAnswer{shell.Result(), status != 0 && !refusedByStatus};
+    const commands::Outcome outcome = client::Run(shell, line);
+    return ListAnswer{outcome, outcome == commands::Outcome::Answered ? shell.Result() : QString()};
+}
+
+// No answer about the key: no connection, a time-out, an answer cut short, a 5xx status.
+bool serviceSaidNothing(commands::Outcome outcome)
+{
+    return outcome != commands::Outcome::Answered && outcome != commands::Outcome::Refused;
 }
 
 // The text between the first open tag and the first close tag after it.
@@ -51,15 +49,15 @@ bool Window1::validateKey()
 {
     const ListAnswer answer = profileListAnswer(apiKey(), curlLimits);
     // A check ended by a quit tells nothing and accepts nothing.
-    if (platform::QuitRequested())
+    if (answer.outcome == commands::Outcome::Ended)
         return false;
-    if (answer.unreachable) {
+    if (serviceSaidNothing(answer.outcome)) {
         platform::MsgBox(kUnreachable);
         return false;
     }
     // Only an answer that lists a profile accepts the key: an error text from the
     // service, or a refusing status, is a refusal.
-    if (platform::CountFields(answer.text, kProfileTag) < 2) {
+    if (answer.outcome == commands::Outcome::Refused || platform::CountFields(answer.text, kProfileTag) < 2) {
         platform::MsgBox(kRefused);
         return false;
     }
@@ -70,14 +68,16 @@ bool Window1::validateKey()
 void Window1::loadProfile()
 {
     const ListAnswer answer = profileListAnswer(apiKey(), curlLimits);
-    if (platform::QuitRequested())
+    if (answer.outcome == commands::Outcome::Ended)
         return;
     // A key the service refuses stays silent here; a service that cannot be reached is
     // told, or the user would take the empty list for the key's.
-    if (answer.unreachable) {
+    if (serviceSaidNothing(answer.outcome)) {
         platform::MsgBox(kUnreachable);
         return;
     }
+    if (answer.outcome == commands::Outcome::Refused)
+        return;
     const int n = platform::CountFields(answer.text, kProfileTag);
     if (n == 0)
         return;

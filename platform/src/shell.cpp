@@ -111,8 +111,10 @@ void Shell::Execute(const QString& commandLine)
     exitCode_ = -1;
     ended_ = false;
     // Once quitting, nothing more is started: the program only winds down.
-    if (QuitRequested())
+    if (QuitRequested()) {
+        ended_ = true;
         return;
+    }
     Child child;
     const auto closeAll = qScopeGuard([&child] {
         closeFd(child.out);

@@ -125,6 +125,7 @@ TEST(ShellTest, ExitCodeOfTheLine)
     for (const auto& c : cases) {
         shell.Execute(QString::fromUtf8(c.line));
         EXPECT_EQ(shell.ExitCode(), c.exitCode) << c.line;
+        EXPECT_FALSE(shell.Ended()) << c.line;   // a line killed on its own is not ended by a quit
     }
 }
 
@@ -368,6 +369,7 @@ TEST_F(ShellQuit, EndsTheLineWithEveryProcessItStartedEvenOnesIgnoringTerm)
     std::printf("the line ended %.3f s after the quit\n", seconds);
     EXPECT_LT(seconds, 5.0);   // a short grace, then SIGKILL: well within 2 s
     EXPECT_EQ(shell.ExitCode(), -1);
+    EXPECT_TRUE(shell.Ended());
     EXPECT_EQ(shell.Result(), QStringLiteral("begun\n"));
     EXPECT_GE(started.size(), 3u);
     EXPECT_TRUE(noneRunsWithin(started, 5000));
@@ -381,6 +383,7 @@ TEST_F(ShellQuit, StartsNoLineOnceQuitting)
     Shell shell;
     shell.Execute(QStringLiteral("touch '%1'; echo ran").arg(marker));
     EXPECT_EQ(shell.ExitCode(), -1);
+    EXPECT_TRUE(shell.Ended());
     EXPECT_EQ(shell.ResultBytes(), QByteArray());
     EXPECT_FALSE(QFile::exists(marker));
 }

@@ -40,6 +40,9 @@ public:
     // Exit status of the line (of its last command); -1 when the shell could not start
     // or was killed by a signal.
     int ExitCode() const { return exitCode_; }
+    // Whether the most recent line was ended because of a quit, or not started because of
+    // one.
+    bool Ended() const { return ended_; }
 
     // The path, quoted for the shell like FolderItem::ShellPath, of a file that only this
     // runner's lines use: in a folder of its own, owner-only, made on the first call and
@@ -64,7 +67,7 @@ private:
     QByteArray stdout_;
     QByteArray stderr_;
     int exitCode_ = 0;
-    bool ended_ = false;   // the most recent line was ended on quit
+    bool ended_ = false;   // the most recent line was ended, or not started, on quit
     std::unique_ptr<QTemporaryDir> scratch_;
 };
 
