@@ -1,4 +1,5 @@
 // The fetch: the profile's total, then its mentions page by page into the chosen file.
+#include "client/answers.h"
 #include "client/command_lines.h"
 #include "client/run_line.h"
 #include "window/window1.h"
@@ -19,31 +20,6 @@ const QString kNotWritten = QStringLiteral("Sorry, the output file could not be 
 
 constexpr std::int64_t kMentionsPerPage = 100;
 
-// The text inside the first element whose tag begins with "total_"; nullopt when the
-// answer has none.
-std::optional<QString> totalText(const QString& answer)
-{
-    if (platform::CountFields(answer, QStringLiteral("<total_")) < 2)
-        return std::nullopt;
-    const QString first = platform::NthField(answer, QStringLiteral("<total_"), 2);
-    const QString inside = platform::NthField(first, QStringLiteral(">"), 2);
-    return platform::NthField(inside, QStringLiteral("</total_"), 1);
-}
-
-// Whether Val reads a number at the start of text (blanks, a sign, then a digit, or a
-// point and a digit), and not the 0 it gives for anything else.
-bool beginsWithNumber(const QString& text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
-        ++i;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        ++i;
-    if (i < text.size() && text[i] == u'.')
-        ++i;
-    return i < text.size() && text[i] >= u'0' && text[i] <= u'9';
-}
-
 } // namespace
 
 void Window1::fetchMentions(const platform::FolderItem& file, const QString& profileId, int platformRow)
@@ -63,12 +39,13 @@ void Window1::fetchMentions(const platform::FolderItem& file, const QString& pro
     const Outcome details = client::Run(shell, commands::ProfileDetails(profileId, apiKey(), scratch, curlLimits));
     if (details == Outcome::Ended)
         return;
-    const std::optional<QString> number = details == Outcome::Answered ? totalText(shell.Result()) : std::nullopt;
-    if (!number || !beginsWithNumber(*number)) {
+    const std::optional<std::int32_t> read =
+        details == Outcome::Answered ? answers::MentionsTotal(shell.Result()) : std::nullopt;
+    if (!read) {
         platform::MsgBox(kTotalUnreadable);
         return;
     }
-    const std::int32_t total = platform::ToInteger(platform::Val(*number));
+    const std::int32_t total = *read;
 
     // Pages are only ever appended: they must never follow the old content. A line that
     // only writes the file can fail in one way alone.

@@ -1,4 +1,5 @@
 // Key validation and the profile list, both from the service's profile-list answer.
+#include "client/answers.h"
 #include "client/command_lines.h"
 #include "client/run_line.h"
 #include "window/window1.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-const QString kProfileTag = QStringLiteral("<profile>");
 const QString kRefused = QStringLiteral("Sorry, the API Key you provided is not valid!");
 const QString kUnreachable = QStringLiteral("Sorry, the service could not be reached! Check your connection and try again.");
 
@@ -37,12 +37,6 @@ bool serviceSaidNothing(commands::Outcome outcome)
     return outcome != commands::Outcome::Answered && outcome != commands::Outcome::Refused;
 }
 
-// The text between the first open tag and the first close tag after it.
-QString cut(const QString& field, const QString& open, const QString& close)
-{
-    return platform::NthField(platform::NthField(field, open, 2), close, 1);
-}
-
 } // namespace
 
 bool Window1::validateKey()
@@ -57,7 +51,7 @@ bool Window1::validateKey()
     }
     // Only an answer that lists a profile accepts the key: an error text from the
     // service, or a refusing status, is a refusal.
-    if (answer.outcome == commands::Outcome::Refused || platform::CountFields(answer.text, kProfileTag) < 2) {
+    if (answer.outcome == commands::Outcome::Refused || !answers::ListsAProfile(answer.text)) {
         platform::MsgBox(kRefused);
         return false;
     }
@@ -78,26 +72,24 @@ void Window1::loadProfile()
     }
     if (answer.outcome == commands::Outcome::Refused)
         return;
-    const int n = platform::CountFields(answer.text, kProfileTag);
-    if (n == 0)
+    const std::vector<answers::ProfileField> fields = answers::ProfileFields(answer.text);
+    if (fields.empty())
         return;
     writeKey();
 
-    // One split of the answer, read once: field i is element i - 1.
-    const QStringList fields = answer.text.split(kProfileTag, Qt::KeepEmptyParts);
+    const int n = static_cast<int>(fields.size());
     profiles.resize(n + 1);
     ids.resize(n + 1);
     auto& menu = control<platform::PopupMenu>(QStringLiteral("profilemenu"));
 
+    // Row k, and element k of both arrays, for the k-th field with a name.
     int k = 0;
-    for (int i = 1; i <= n; ++i) {
-        const QString& field = fields.at(i - 1);
-        const QString name = cut(field, QStringLiteral("<name>"), QStringLiteral("</name>"));
-        if (platform::Len(name) > 0) {
+    for (const answers::ProfileField& field : fields) {
+        if (platform::Len(field.name) > 0) {
             ++k;
-            profiles[k] = name;
-            menu.AddRow(name);
-            ids[k] = cut(field, QStringLiteral("<id>"), QStringLiteral("</id>"));
+            profiles[k] = field.name;
+            menu.AddRow(field.name);
+            ids[k] = field.id;
         }
         platform::YieldToNextThread();
     }
