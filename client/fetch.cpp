@@ -71,7 +71,8 @@ void Window1::fetchMentions(const platform::FolderItem& file, const QString& pro
     std::int64_t page = 0;
     while (requested < total) {
         const std::optional<std::int64_t> pageNumber = page == 0 ? std::nullopt : std::optional(page);
-        // A page cut off by a quit is taken out of the file again: it keeps whole pages.
+        // A page that fails, or is cut off by a quit, is taken out of the file again: it
+        // keeps whole pages.
         const Outcome fetched = client::RunAppending(
             shell,
             commands::Mentions(request_type(platformRow + 1), request_type_tag(platformRow + 1), profileId,

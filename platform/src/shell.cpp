@@ -271,7 +271,7 @@ void Shell::ExecuteAppending(const QString& commandLine, const FolderItem& targe
     struct stat before {};
     const bool existed = ::stat(path.constData(), &before) == 0;
     Execute(commandLine);
-    if (!ended_)
+    if (!ended_ && exitCode_ == 0)
         return;
     struct stat after {};
     if (::stat(path.constData(), &after) != 0 || !S_ISREG(after.st_mode))

@@ -405,6 +405,52 @@ TEST_F(ShellQuit, AnAppendCutShortIsTakenOutOfARegularFile)
     EXPECT_EQ(shell.ExitCode(), -1);
 }
 
+TEST(ShellTest, AnAppendThatFailsIsTakenOutOfARegularFile)
+{
+    const QString folder = pwtest::ScratchFolder();
+    const struct {
+        const char* label;
+        const char* before;   // nullptr: no file before the line
+        const char* line;     // %1: the file
+    } cases[] = {
+        {"a failing last stage", "whole page\n", "printf 'half a pa' >> '%1'; exit 3"},
+        {"killed by a signal", "whole page\n", "printf 'half a pa' >> '%1'; kill -9 $$"},
+        {"a file made by the line", nullptr, "printf 'half a pa' >> '%1'; false"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const QString path = QDir(folder).filePath(QStringLiteral("out.txt"));
+        QFile::remove(path);
+        if (c.before) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.before);
+        }
+        Shell shell;
+        shell.ExecuteAppending(QString::fromUtf8(c.line).arg(path), platform::FolderItem(path));
+        EXPECT_NE(shell.ExitCode(), 0);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray(c.before ? c.before : ""));
+    }
+}
+
+TEST(ShellTest, AFailedAppendLeavesAPipeAlone)
+{
+    const Watchdog watchdog(60);
+    const QString fifo = QDir(pwtest::ScratchFolder()).filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    Shell shell;
+    // The line reads back what it wrote, so nothing blocks.
+    shell.ExecuteAppending(QStringLiteral("exec 3<>'%1'; printf 'x' >> '%1'; head -c 1 <&3; exit 3").arg(fifo),
+                           platform::FolderItem(fifo));
+    EXPECT_EQ(shell.ExitCode(), 3);
+    EXPECT_EQ(shell.Result(), QStringLiteral("x"));
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &after), 0);
+    EXPECT_TRUE(S_ISFIFO(after.st_mode));
+}
+
 TEST(ShellTest, AnAppendThatRunsToItsEndIsKept)
 {
     const QString path = QDir(pwtest::ScratchFolder()).filePath(QStringLiteral("out.txt"));

@@ -27,9 +27,10 @@ public:
     // as exit code -1. A shell that cannot start counts as finished with exit code -1 and
     // no output.
     void Execute(const QString& commandLine);
-    // Execute for a line that appends to target: when the line is ended because of a quit,
-    // a regular file there is cut back to the length it had before, so no part of what
-    // the line was appending stays in it. Devices and pipes are left alone.
+    // Execute for a line that appends to target: when the line does not succeed (an exit
+    // code other than 0, or ended because of a quit), a regular file there is cut back to
+    // the length it had before, so no part of what the line was appending stays in it.
+    // Devices and pipes are left alone.
     void ExecuteAppending(const QString& commandLine, const FolderItem& target);
     // Standard output of the most recent Execute, decoded as UTF-8.
     QString Result() const;
