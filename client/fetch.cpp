@@ -17,6 +17,8 @@ namespace {
 const QString kTotalUnreadable = QStringLiteral("Sorry, the number of mentions could not be read from the service!");
 const QString kIncomplete = QStringLiteral("Sorry, the download failed before the end: the file is incomplete!");
 const QString kNotWritten = QStringLiteral("Sorry, the output file could not be written!");
+const QString kNoScratch = QStringLiteral(
+    "Sorry, a temporary file could not be created! Check that the temporary folder can be written.");
 
 constexpr std::int64_t kMentionsPerPage = 100;
 
@@ -27,10 +29,11 @@ void Window1::fetchMentions(const platform::FolderItem& file, const QString& pro
     using commands::Outcome;
     platform::Shell shell;
     const QString path = file.ShellPath();
-    // Each answer is kept whole in a file of the runner's own before it is used.
+    // Each answer is kept whole in a file of the runner's own before it is used; without
+    // one nothing is asked and the chosen file stays as it was.
     const QString scratch = shell.ScratchShellPath();
     if (scratch.isEmpty()) {
-        platform::MsgBox(kNotWritten);
+        platform::MsgBox(kNoScratch);
         return;
     }
 

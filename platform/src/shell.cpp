@@ -286,8 +286,13 @@ void Shell::ExecuteAppending(const QString& commandLine, const FolderItem& targe
 QString Shell::ScratchShellPath()
 {
     if (!scratch_) {
+        // Not QDir::tempPath(): for a TMPDIR that does not exist it gives the empty path,
+        // and the folder would be made at the root.
+        QString parent = qEnvironmentVariable("TMPDIR");
+        if (parent.isEmpty())
+            parent = QStringLiteral("/tmp");
         // QTemporaryDir makes the folder owner-only and removes it with its content.
-        auto dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/shell-XXXXXX"));
+        auto dir = std::make_unique<QTemporaryDir>(QDir(parent).absolutePath() + QStringLiteral("/shell-XXXXXX"));
         if (!dir->isValid())
             return {};
         scratch_ = std::move(dir);

@@ -15,10 +15,13 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace pwtest;
 using namespace Qt::StringLiterals;
@@ -300,6 +303,101 @@ TEST_F(Fetch, AFileThatReachesItsSizeLimitIsTold)
     ASSERT_GE(pages, 1u);
     EXPECT_EQ(FileBytes(output),
               joinLines(ExpectedMentionLines(QStringLiteral("twitter"), static_cast<std::int64_t>(pages - 1) * 100)));
+}
+
+namespace {
+
+// The file curl is writing its answer to (its -o argument), for every curl this process
+// runs now.
+QStringList curlOutputFiles()
+{
+    QStringList files;
+    for (const pid_t pid : RunningDescendants()) {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (!cmdline.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> args = cmdline.readAll().split('\0');
+        if (args.isEmpty() || !args[0].endsWith("curl"))
+            continue;
+        for (qsizetype i = 0; i + 1 < args.size(); ++i)
+            if (args[i] == "-o")
+                files << QFile::decodeName(args[i + 1]);
+    }
+    return files;
+}
+
+QStringList scratchFoldersAtRoot()
+{
+    return QDir(QStringLiteral("/")).entryList({QStringLiteral("shell-*")}, QDir::Dirs | QDir::Hidden | QDir::System);
+}
+
+} // namespace
+
+TEST_F(Fetch, TheAnswersAreKeptInTheTemporaryFolderOrTheFetchSaysItCannotBe)
+{
+    const QString kNoScratch = QStringLiteral(
+        "Sorry, a temporary file could not be created! Check that the temporary folder can be written.");
+    const EnvironmentGuard environment;
+    const QString aFile = ScratchFolder() + QStringLiteral("/a-file");
+    WriteFile(aFile, "not a folder\n");
+    const QString readOnly = ScratchFolder() + QStringLiteral("/read-only");
+    ASSERT_TRUE(QDir().mkdir(readOnly));
+    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0555), 0);
+    const auto writable = qScopeGuard([&] { ::chmod(QFile::encodeName(readOnly).constData(), 0755); });
+    struct Case {
+        const char* label;
+        std::optional<QString> tmpdir;   // nullopt: unset
+        QString keptIn;                  // empty: no folder can be made there
+    };
+    std::vector<Case> cases = {
+        {"a regular file", aFile, QString()},
+        {"a folder no one can make folders in", QStringLiteral("/proc"), QString()},
+        {"a folder that does not exist", ScratchFolder() + QStringLiteral("/missing"), QString()},
+        {"unset", std::nullopt, QStringLiteral("/tmp")},
+        {"empty", QString(), QStringLiteral("/tmp")},
+    };
+    // Permissions do not stop root.
+    if (::geteuid() != 0)
+        cases.push_back({"a folder that cannot be written", readOnly, QString()});
+
+    ServiceScript script;
+    script.profiles = {{QStringLiteral("7"), QStringLiteral("Prof"), 150}};
+    open(150, 0, script);
+    std::mutex mutex;
+    QStringList seen;
+    harness->service.setHandler([&, script](const Request& request) {
+        if (request.path == QStringLiteral("/api/profile/details")) {
+            std::lock_guard lock(mutex);
+            seen += curlOutputFiles();
+        }
+        return FakeService::scriptedAnswer(script, request);
+    });
+    const QStringList atRoot = scratchFoldersAtRoot();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        if (c.tmpdir)
+            qputenv("TMPDIR", QFile::encodeName(*c.tmpdir));
+        else
+            qunsetenv("TMPDIR");
+        harness->dialogs.messages.clear();
+        harness->service.clearRequests();
+        seen.clear();
+        WriteFile(output, "keep me\n");
+        fetchInto(output);
+        EXPECT_EQ(scratchFoldersAtRoot(), atRoot);
+        if (c.keptIn.isEmpty()) {
+            EXPECT_EQ(harness->dialogs.messages, std::vector<QString>{kNoScratch});
+            EXPECT_TRUE(harness->service.requests().empty());
+            EXPECT_EQ(FileBytes(output), QByteArray("keep me\n"));
+            continue;
+        }
+        EXPECT_EQ(harness->dialogs.messages, std::vector<QString>{kDone});
+        EXPECT_EQ(FileBytes(output), joinLines(ExpectedMentionLines(QStringLiteral("twitter"), 150)));
+        std::lock_guard lock(mutex);
+        ASSERT_EQ(seen.size(), 1);
+        // <folder>/shell-XXXXXX/scratch
+        EXPECT_EQ(QFileInfo(QFileInfo(seen[0]).path()).path(), c.keptIn);
+    }
 }
 
 // A full device adds what the size limit cannot show: a device chosen as the output is

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QAction>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -29,8 +30,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <thread>
+#include <vector>
 
 using platform::Shell;
 
@@ -478,6 +481,60 @@ TEST(ShellTest, ScratchFileIsPrivateToTheRunnerAndGoesWithIt)
         EXPECT_TRUE(QFileInfo(folder).isDir());
     }
     EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+// Scratch folders at the root of the file system, where none may ever be made.
+QStringList scratchFoldersAtRoot()
+{
+    return QDir(QStringLiteral("/")).entryList({QStringLiteral("shell-*")}, QDir::Dirs | QDir::Hidden | QDir::System);
+}
+
+TEST(ShellTest, TheScratchFolderIsMadeInTmpdirOrInTmpAndNowhereElse)
+{
+    const pwtest::EnvironmentGuard environment;
+    const QString folder = pwtest::ScratchFolder();
+    const QString file = folder + QStringLiteral("/a-file");
+    ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
+    const QString readOnly = folder + QStringLiteral("/read-only");
+    ASSERT_TRUE(QDir().mkdir(readOnly));
+    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0555), 0);
+    struct Case {
+        const char* label;
+        std::optional<QString> tmpdir;   // nullopt: unset
+        QString madeIn;                  // empty: no folder can be made
+    };
+    std::vector<Case> cases = {
+        {"a folder", folder, folder},
+        {"unset", std::nullopt, QStringLiteral("/tmp")},
+        {"empty", QString(), QStringLiteral("/tmp")},
+        {"a regular file", file, QString()},
+        {"a folder that does not exist", folder + QStringLiteral("/missing"), QString()},
+        {"a folder no one can make folders in", QStringLiteral("/proc"), QString()},
+    };
+    // Permissions do not stop root.
+    if (::geteuid() != 0)
+        cases.push_back({"a folder that cannot be written", readOnly, QString()});
+    const QStringList atRoot = scratchFoldersAtRoot();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        if (c.tmpdir)
+            qputenv("TMPDIR", QFile::encodeName(*c.tmpdir));
+        else
+            qunsetenv("TMPDIR");
+        Shell shell;
+        const QString quoted = shell.ScratchShellPath();
+        if (c.madeIn.isEmpty()) {
+            EXPECT_EQ(quoted, QString());
+        } else {
+            ASSERT_TRUE(quoted.startsWith(u'\'') && quoted.endsWith(u'\''));
+            const QString path = quoted.mid(1, quoted.size() - 2);
+            EXPECT_EQ(QFileInfo(QFileInfo(path).path()).path(), c.madeIn);
+            shell.Execute(QStringLiteral("printf x > %1 && cat %1").arg(quoted));
+            EXPECT_EQ(shell.Result(), QStringLiteral("x"));
+        }
+        EXPECT_EQ(scratchFoldersAtRoot(), atRoot);
+    }
+    ::chmod(QFile::encodeName(readOnly).constData(), 0755);
 }
 
 // A window as the platform builds one: a field with the focus, and a menu whose quit

@@ -46,9 +46,10 @@ public:
     bool Ended() const { return ended_; }
 
     // The path, quoted for the shell like FolderItem::ShellPath, of a file that only this
-    // runner's lines use: in a folder of its own, owner-only, made on the first call and
-    // removed with everything in it when the runner goes. Empty when no such folder can
-    // be made.
+    // runner's lines use: in a folder of its own, owner-only, made on the first call in
+    // $TMPDIR (in /tmp when TMPDIR is unset or empty) and removed with everything in it
+    // when the runner goes. Empty when no such folder can be made there: a TMPDIR that
+    // names no folder that can be written is never replaced by another folder.
     QString ScratchShellPath();
 
 private:
