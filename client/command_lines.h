@@ -7,6 +7,7 @@
 // curl's URL globbing or cut the query; ordinary keys and ids stand as typed. Paths come
 // already quoted for the shell (FolderItem::ShellPath).
 #include <QString>
+#include <QtGlobal>
 #include <cstdint>
 #include <optional>
 
@@ -19,6 +20,12 @@ namespace commands {
 // exits kNotWritten. The profile list exits with curl's own status.
 constexpr int kRequestFailed = 100;
 constexpr int kNotWritten = 101;
+
+// The most of an answer the program reads into memory, or keeps in the scratch file to
+// read: far above any real one (a list of 100,000 profiles is under 10 MB), and a service
+// that never ends its answer is stopped there. Mentions pages are never read into memory
+// and have no bound.
+constexpr qint64 kAnswerBound = 16 * 1024 * 1024;
 
 // How long curl may take: to connect, and without data (curl judges the speed over a
 // window of some seconds, so a stalled answer ends a few seconds after stallSeconds).
@@ -42,6 +49,7 @@ QString ProfileList(const QString& key, const CurlLimits& limits = {});
 // taken whole into the scratch file at scratchPath (quoted for the shell) before grep
 // sees it, so a failed request, or any status but 200, exits kRequestFailed instead of
 // reading as an empty answer; an answer without such a line is still an answer (exit 0).
+// An answer longer than kAnswerBound is not kept: the request fails.
 QString ProfileDetails(const QString& profileId, const QString& key, const QString& scratchPath,
                        const CurlLimits& limits = {});
 

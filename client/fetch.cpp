@@ -39,7 +39,8 @@ void Window1::fetchMentions(const platform::FolderItem& file, const QString& pro
 
     // The total is read before the chosen file is touched: when the service cannot
     // tell it, the user's file stays as it was.
-    const Outcome details = client::Run(shell, commands::ProfileDetails(profileId, apiKey(), scratch, curlLimits));
+    const Outcome details =
+        client::RunReading(shell, commands::ProfileDetails(profileId, apiKey(), scratch, curlLimits));
     if (details == Outcome::Ended)
         return;
     const std::optional<std::int32_t> read =

@@ -27,7 +27,7 @@ ListAnswer profileListAnswer(const QString& key, const commands::CurlLimits& lim
     platform::Clipboard clipboard;
     const QString line = commands::ProfileList(key, limits);
     clipboard.SetText(line);
-    const commands::Outcome outcome = client::Run(shell, line);
+    const commands::Outcome outcome = client::RunReading(shell, line);
     return ListAnswer{outcome, outcome == commands::Outcome::Answered ? shell.Result() : QString()};
 }
 

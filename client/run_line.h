@@ -14,6 +14,9 @@ namespace client {
 commands::FinishedLine Finished(const platform::Shell& shell);
 
 commands::Outcome Run(platform::Shell& shell, const QString& commandLine);
+// Run for a line whose output is read into memory: output past kAnswerBound ends the line,
+// and its request counts as failed.
+commands::Outcome RunReading(platform::Shell& shell, const QString& commandLine);
 // Run for a line that appends to target (Shell::ExecuteAppending).
 commands::Outcome RunAppending(platform::Shell& shell, const QString& commandLine, const platform::FolderItem& target);
 

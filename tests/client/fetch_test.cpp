@@ -194,13 +194,20 @@ TEST_F(Fetch, WithoutATotalTellsSoAndLeavesTheChosenFileAlone)
         const char* label;
         bool withoutTotal;
         int status;
-    } cases[] = {{"no total element", true, 200}, {"service error", false, 500}, {"refused key", false, 401},
-                 {"redirect", false, 302},          {"no content", false, 204}};
+        Answer::Mode mode = Answer::Mode::Normal;
+    } cases[] = {{"no total element", true, 200},
+                 {"service error", false, 500},
+                 {"refused key", false, 401},
+                 {"redirect", false, 302},
+                 {"no content", false, 204},
+                 // Totals without end, at full speed: kept neither in memory nor on disk.
+                 {"endless answer", false, 200, Answer::Mode::Endless}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         ServiceScript script;
         script.detailsWithoutTotal = c.withoutTotal;
         script.detailsStatus = c.status;
+        script.detailsMode = c.mode;
         open(250, 0, script);
         WriteFile(output, "keep me\n");
         fetchInto(output);
@@ -208,6 +215,10 @@ TEST_F(Fetch, WithoutATotalTellsSoAndLeavesTheChosenFileAlone)
         EXPECT_EQ(harness->dialogs.beeps, 0);
         EXPECT_TRUE(mentionRequests().empty());
         EXPECT_EQ(FileBytes(output), QByteArray("keep me\n"));
+        rusage usage{};
+        ::getrusage(RUSAGE_SELF, &usage);
+        std::printf("peak memory so far: %ld MB\n", usage.ru_maxrss / 1024);
+        EXPECT_LT(usage.ru_maxrss / 1024, 256);
         harness.reset();
         QFile::remove(PrefsFilePath());
     }

@@ -11,6 +11,7 @@
 #include "platform/shell.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -76,10 +77,12 @@ class RealLines : public ::testing::Test {
 protected:
     void SetUp() override { service.writeCurlConfig(CurlHome()); }
 
-    Outcome list() { return client::Run(shell, commands::ProfileList(kKey, kLimits)); }
-    Outcome details()
+    // Read into memory, as the program reads them.
+    Outcome list() { return client::RunReading(shell, commands::ProfileList(kKey, kLimits)); }
+    Outcome details(const QString& before = QString())
     {
-        return client::Run(shell, commands::ProfileDetails(QStringLiteral("7"), kKey, scratch(), kLimits));
+        return client::RunReading(
+            shell, before + commands::ProfileDetails(QStringLiteral("7"), kKey, scratch(), kLimits));
     }
     Outcome page(const QString& output)
     {
@@ -92,6 +95,11 @@ protected:
         const QString path = shell.ScratchShellPath();
         EXPECT_FALSE(path.isEmpty());
         return path;
+    }
+    qint64 scratchSize()
+    {
+        const QString quoted = scratch();
+        return QFileInfo(quoted.mid(1, quoted.size() - 2)).size();
     }
 
     const QString kKey = QStringLiteral("0123456789abcdefKEY");
@@ -157,4 +165,32 @@ TEST_F(RealLines, LinesThatCannotWriteTheOutputFileSaySo)
               Outcome::NotWritten);
     const QString absent = ScratchFolder() + QStringLiteral("/absent.txt");
     EXPECT_EQ(client::Run(shell, commands::Delete(platform::FolderItem(absent).ShellPath())), Outcome::Answered);
+}
+
+TEST_F(RealLines, AnAnswerThatNeverEndsStopsAtTheBound)
+{
+    service.answerAll(Answer{200, ProfileListXml({{QStringLiteral("1"), QStringLiteral("A"), 0}}),
+                             Answer::Mode::Endless});
+    EXPECT_EQ(list(), Outcome::Unreachable);
+    EXPECT_TRUE(shell.OutputCut());
+    EXPECT_EQ(shell.ResultBytes().size(), commands::kAnswerBound + 1);
+
+    // The details answer is kept in the scratch file first: bounded there.
+    service.answerAll(Answer{200, DetailsXml(250), Answer::Mode::Endless});
+    EXPECT_EQ(details(), Outcome::Unreachable);
+    EXPECT_EQ(scratchSize(), commands::kAnswerBound);
+}
+
+// A hard file-size limit below the bound, as a user (or a test) may have set: the line
+// cannot raise it and runs on under it.
+TEST_F(RealLines, TheDetailsLineRunsUnderALowerFileSizeLimit)
+{
+    const QString lowerLimit = QStringLiteral("ulimit -f 2048; ");   // 1 MiB, soft and hard
+    service.answerAll(Answer{200, DetailsXml(250)});
+    EXPECT_EQ(details(lowerLimit), Outcome::Answered);
+    EXPECT_TRUE(shell.Result().contains(QStringLiteral("<total_mentions>250</total_mentions>")));
+
+    service.answerAll(Answer{200, DetailsXml(250), Answer::Mode::Endless});
+    EXPECT_EQ(details(lowerLimit), Outcome::Unreachable);
+    EXPECT_EQ(scratchSize(), 2048 * 512);
 }

@@ -70,6 +70,8 @@ private:
     std::thread thread_;
 };
 
+std::set<pid_t> runningDescendants();
+
 // A shell loop that waits, bounded, for a file that the test makes from inside the wait.
 QString waitForFile(const QString& path)
 {
@@ -194,6 +196,40 @@ TEST(ShellTest, LargeOutputOnBothChannelsDoesNotDeadlock)
     EXPECT_EQ(shell.ResultBytes().count('x'), 5000000);
     EXPECT_EQ(shell.ErrorOutput().size(), 3000000);
     EXPECT_EQ(shell.ExitCode(), 0);
+}
+
+TEST(ShellTest, OutputPastTheLimitIsNotReadAndEndsTheLine)
+{
+    const Watchdog watchdog(60);
+    constexpr qint64 kLimit = 1'000'000;
+    const struct {
+        const char* label;
+        const char* line;
+        bool cut;
+    } cases[] = {
+        {"exactly the limit", "head -c 1000000 /dev/zero", false},
+        {"one byte more", "head -c 1000001 /dev/zero", true},
+        {"an output that never ends", "yes", true},
+        {"never ending, in a process that ignores TERM", "trap '' TERM; yes", true},
+        {"never ending, on standard error too", "yes >&2 & yes", true},
+    };
+    Shell shell;
+    shell.SetOutputLimit(kLimit);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        shell.Execute(QString::fromUtf8(c.line));
+        EXPECT_EQ(shell.OutputCut(), c.cut);
+        EXPECT_FALSE(shell.Ended());
+        EXPECT_EQ(shell.ExitCode(), c.cut ? -1 : 0);
+        EXPECT_EQ(shell.ResultBytes().size(), c.cut ? kLimit + 1 : kLimit);
+    }
+    // Nothing of a cut line runs on.
+    EXPECT_TRUE(QTest::qWaitFor([] { return runningDescendants().empty(); }, 5000));
+    // Without a limit the whole output is read again.
+    shell.SetOutputLimit(0);
+    shell.Execute(QStringLiteral("head -c 3000000 /dev/zero"));
+    EXPECT_FALSE(shell.OutputCut());
+    EXPECT_EQ(shell.ResultBytes().size(), 3000000);
 }
 
 class InputRecorder : public QWidget {

@@ -45,6 +45,14 @@ public:
     // one.
     bool Ended() const { return ended_; }
 
+    // From the next Execute on, standard output past bytes is not read: the line is ended
+    // there, with every process it started (exit code -1), and OutputCut() tells it. 0,
+    // the default: no limit.
+    void SetOutputLimit(qint64 bytes) { outputLimit_ = bytes; }
+    // Whether the most recent line's output passed the limit; Result then holds its first
+    // limit + 1 bytes.
+    bool OutputCut() const { return cut_; }
+
     // The path, quoted for the shell like FolderItem::ShellPath, of a file that only this
     // runner's lines use: in a folder of its own, owner-only, made on the first call in
     // $TMPDIR (in /tmp when TMPDIR is unset or empty) and removed with everything in it
@@ -70,6 +78,8 @@ private:
     QByteArray stderr_;
     int exitCode_ = 0;
     bool ended_ = false;   // the most recent line was ended, or not started, on quit
+    bool cut_ = false;     // the most recent line's output passed outputLimit_
+    qint64 outputLimit_ = 0;
     std::unique_ptr<QTemporaryDir> scratch_;
 };
 
