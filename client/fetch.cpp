@@ -52,7 +52,7 @@ void Window1::fetchMentions(const platform::FolderItem& file, const QString& pro
     const std::int32_t total = *read;
 
     // Pages are only ever appended: they must never follow the old content. A line that
-    // only writes the file can fail in one way alone.
+    // only works on the file fails only by not writing it.
     const Outcome deleted = client::Run(shell, commands::Delete(path));
     if (deleted == Outcome::Ended)
         return;
