@@ -38,12 +38,20 @@ namespace {
 
 // A request whose whole answer is in the scratch file before the rest of the line runs.
 // A file, not a shell variable: the shell would drop NUL bytes. --fail leaves 1xx-3xx
-// statuses to the line, which takes only a 200.
-QString takeAnswer(const QString& address, const QString& scratchPath, const CurlLimits& limits)
+// statuses to the line, which takes only a 200. The status goes into $s and, as for
+// every request, onto standard error.
+//
+// A bounded answer is kept only up to kAnswerBound: curl's --max-filesize holds only for
+// an announced length, so the file-size limit of the subshell stops it (set soft, as a
+// lower hard limit may stand already; one that cannot be set leaves the line as it is).
+// With SIGXFSZ ignored, curl fails with a write error instead of being killed.
+QString takeAnswer(const QString& address, const QString& scratchPath, const CurlLimits& limits, bool bounded)
 {
-    return QStringLiteral(": > ") + scratchPath + QStringLiteral(" && s=$(") + CurlInvocation(limits) +
-           QStringLiteral(" -o ") + scratchPath + QStringLiteral(" -w '%{http_code}' '") + address +
-           QStringLiteral("') && [ \"$s\" = 200 ] || exit %1; ").arg(kRequestFailed);
+    const QString fileLimit =
+        bounded ? QStringLiteral("trap '' XFSZ; ulimit -S -f %1 2>/dev/null; ").arg(kAnswerBound / 512) : QString();
+    return QStringLiteral(": > ") + scratchPath + QStringLiteral(" && s=$(") + fileLimit + CurlInvocation(limits) +
+           QStringLiteral(" -o ") + scratchPath + QStringLiteral(" -w '%{http_code}%{stderr}%{http_code}' '") +
+           address + QStringLiteral("') && [ \"$s\" = 200 ] || exit %1; ").arg(kRequestFailed);
 }
 
 } // namespace
@@ -59,7 +67,9 @@ QString ProfileDetails(const QString& profileId, const QString& key, const QStri
 {
     const QString address = service::kBaseAddress + QStringLiteral("/api/profile/details?profile_id=") +
                             PercentEncode(profileId) + QStringLiteral("&api_key=") + PercentEncode(key);
-    return takeAnswer(address, scratchPath, limits) + QStringLiteral("grep -a '<total_[^>]*>' ") + scratchPath;
+    // grep's 1 means no line matched: an answer without a total, which its reader tells.
+    return takeAnswer(address, scratchPath, limits, true) + QStringLiteral("grep -a '<total_[^>]*>' ") + scratchPath +
+           QStringLiteral(" || [ $? = 1 ]");
 }
 
 QString Mentions(const QString& segment, const QString& tag, const QString& profileId,
@@ -73,9 +83,10 @@ QString Mentions(const QString& segment, const QString& tag, const QString& prof
     address += QStringLiteral("&api_key=") + PercentEncode(key);
     // GNU sed reads \< and \> as word boundaries, so the tags are written plainly; -a, or
     // grep takes a page holding a NUL byte for binary and prints none of its lines.
-    return takeAnswer(address, scratchPath, limits) + QStringLiteral("grep -a '<") + tag + QStringLiteral(">' ") +
-           scratchPath + QStringLiteral(" | sed 's/^[ ]*<") + tag + QStringLiteral(">//' | sed 's/<\\/") + tag +
-           QStringLiteral(">.*//' >> ") + shellPath;
+    return takeAnswer(address, scratchPath, limits, false) + QStringLiteral("grep -a '<") + tag +
+           QStringLiteral(">' ") + scratchPath + QStringLiteral(" | sed 's/^[ ]*<") + tag +
+           QStringLiteral(">//' | sed 's/<\\/") + tag + QStringLiteral(">.*//' >> ") + shellPath +
+           QStringLiteral(" || exit %1").arg(kNotWritten);
 }
 
 QString Delete(const QString& shellPath)
@@ -83,10 +94,15 @@ QString Delete(const QString& shellPath)
     // Only a file or a link is removed: a device or a pipe the user chose is written to
     // as it is, never deleted.
     return QStringLiteral("if [ -f ") + shellPath + QStringLiteral(" ] || [ -L ") + shellPath +
-           QStringLiteral(" ]; then rm -f ") + shellPath + QStringLiteral("; fi");
+           QStringLiteral(" ]; then rm -f ") + shellPath + QStringLiteral(" || exit %1; fi").arg(kNotWritten);
 }
 
-QString CreateEmpty(const QString& shellPath) { return QStringLiteral(": >> ") + shellPath; }
+QString CreateEmpty(const QString& shellPath)
+{
+    // true, not ':': a redirection that fails on a special built-in ends the shell before
+    // the exit status can be given.
+    return QStringLiteral("true >> ") + shellPath + QStringLiteral(" || exit %1").arg(kNotWritten);
+}
 
 QString DefaultFileName(const QString& profileName, const QString& platformText)
 {

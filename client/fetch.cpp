@@ -1,5 +1,7 @@
 // The fetch: the profile's total, then its mentions page by page into the chosen file.
+#include "client/answers.h"
 #include "client/command_lines.h"
+#include "client/run_line.h"
 #include "window/window1.h"
 
 #include "platform/dialogs.h"
@@ -15,72 +17,54 @@ namespace {
 const QString kTotalUnreadable = QStringLiteral("Sorry, the number of mentions could not be read from the service!");
 const QString kIncomplete = QStringLiteral("Sorry, the download failed before the end: the file is incomplete!");
 const QString kNotWritten = QStringLiteral("Sorry, the output file could not be written!");
+const QString kNoScratch = QStringLiteral(
+    "Sorry, a temporary file could not be created! Check that the temporary folder can be written.");
 
 constexpr std::int64_t kMentionsPerPage = 100;
-
-// The text inside the first element whose tag begins with "total_"; nullopt when the
-// answer has none.
-std::optional<QString> totalText(const QString& answer)
-{
-    if (platform::CountFields(answer, QStringLiteral("<total_")) < 2)
-        return std::nullopt;
-    const QString first = platform::NthField(answer, QStringLiteral("<total_"), 2);
-    const QString inside = platform::NthField(first, QStringLiteral(">"), 2);
-    return platform::NthField(inside, QStringLiteral("</total_"), 1);
-}
-
-// Whether Val reads a number at the start of text (blanks, a sign, then a digit, or a
-// point and a digit), and not the 0 it gives for anything else.
-bool beginsWithNumber(const QString& text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
-        ++i;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        ++i;
-    if (i < text.size() && text[i] == u'.')
-        ++i;
-    return i < text.size() && text[i] >= u'0' && text[i] <= u'9';
-}
 
 } // namespace
 
 void Window1::fetchMentions(const platform::FolderItem& file, const QString& profileId, int platformRow)
 {
+    using commands::Outcome;
     platform::Shell shell;
     const QString path = file.ShellPath();
-    // Each answer is kept whole in a file of the runner's own before it is used.
+    // Each answer is kept whole in a file of the runner's own before it is used; without
+    // one nothing is asked and the chosen file stays as it was.
     const QString scratch = shell.ScratchShellPath();
     if (scratch.isEmpty()) {
-        platform::MsgBox(kNotWritten);
+        platform::MsgBox(kNoScratch);
         return;
     }
 
     // The total is read before the chosen file is touched: when the service cannot
     // tell it, the user's file stays as it was.
-    shell.Execute(commands::ProfileDetails(profileId, apiKey(), scratch, curlLimits));
-    if (platform::QuitRequested())
+    const Outcome details =
+        client::RunReading(shell, commands::ProfileDetails(profileId, apiKey(), scratch, curlLimits));
+    if (details == Outcome::Ended)
         return;
-    const std::optional<QString> number = totalText(shell.Result());
-    if (shell.ExitCode() != 0 || !number || !beginsWithNumber(*number)) {
+    const std::optional<std::int32_t> read =
+        details == Outcome::Answered ? answers::MentionsTotal(shell.Result()) : std::nullopt;
+    if (!read) {
         platform::MsgBox(kTotalUnreadable);
         return;
     }
-    const std::int32_t total = platform::ToInteger(platform::Val(*number));
+    const std::int32_t total = *read;
 
-    // Pages are only ever appended: they must never follow the old content.
-    shell.Execute(commands::Delete(path));
-    if (platform::QuitRequested())
+    // Pages are only ever appended: they must never follow the old content. A line that
+    // only works on the file fails only by not writing it.
+    const Outcome deleted = client::Run(shell, commands::Delete(path));
+    if (deleted == Outcome::Ended)
         return;
-    if (shell.ExitCode() != 0) {
+    if (deleted != Outcome::Answered) {
         platform::MsgBox(kNotWritten);
         return;
     }
     if (total <= 0) {
-        shell.Execute(commands::CreateEmpty(path));
-        if (platform::QuitRequested())
+        const Outcome created = client::Run(shell, commands::CreateEmpty(path));
+        if (created == Outcome::Ended)
             return;
-        if (shell.ExitCode() != 0) {
+        if (created != Outcome::Answered) {
             platform::MsgBox(kNotWritten);
             return;
         }
@@ -91,19 +75,21 @@ void Window1::fetchMentions(const platform::FolderItem& file, const QString& pro
     std::int64_t page = 0;
     while (requested < total) {
         const std::optional<std::int64_t> pageNumber = page == 0 ? std::nullopt : std::optional(page);
-        // A page cut off by a quit is taken out of the file again: it keeps whole pages.
-        shell.ExecuteAppending(commands::Mentions(request_type(platformRow + 1), request_type_tag(platformRow + 1),
-                                                  profileId, pageNumber, apiKey(), path, scratch, curlLimits),
-                               file);
-        if (platform::QuitRequested())
+        // A page that fails, or is cut off by a quit, is taken out of the file again: it
+        // keeps whole pages.
+        const Outcome fetched = client::RunAppending(
+            shell,
+            commands::Mentions(request_type(platformRow + 1), request_type_tag(platformRow + 1), profileId,
+                               pageNumber, apiKey(), path, scratch, curlLimits),
+            file);
+        if (fetched == Outcome::Ended)
             return;
-        const int status = shell.ExitCode();
-        if (status == commands::kRequestFailed || status < 0) {
-            platform::MsgBox(kIncomplete);
+        if (fetched == Outcome::NotWritten) {
+            platform::MsgBox(kNotWritten);
             return;
         }
-        if (status != 0) {
-            platform::MsgBox(kNotWritten);
+        if (fetched != Outcome::Answered) {
+            platform::MsgBox(kIncomplete);
             return;
         }
         requested += kMentionsPerPage;

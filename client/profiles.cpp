@@ -1,5 +1,7 @@
 // Key validation and the profile list, both from the service's profile-list answer.
+#include "client/answers.h"
 #include "client/command_lines.h"
+#include "client/run_line.h"
 #include "window/window1.h"
 
 #include "platform/clipboard.h"
@@ -10,39 +12,29 @@
 
 namespace {
 
-const QString kProfileTag = QStringLiteral("<profile>");
 const QString kRefused = QStringLiteral("Sorry, the API Key you provided is not valid!");
 const QString kUnreachable = QStringLiteral("Sorry, the service could not be reached! Check your connection and try again.");
 
-// curl's exit status when --fail meets an HTTP status of 400 or above.
-constexpr int kCurlHttpError = 22;
-
 struct ListAnswer {
-    QString text;
-    // No connection, a time-out, an answer cut short or a status of 500 and above: the
-    // service said nothing about the key.
-    bool unreachable = false;
+    commands::Outcome outcome;
+    QString text;   // the answer, when the service answered
 };
 
-// Runs the profile-list command line, which goes onto the clipboard first. Only a 4xx
-// status is the service's own refusal; any other failure of the request is no answer.
+// Runs the profile-list command line, which goes onto the clipboard first.
 ListAnswer profileListAnswer(const QString& key, const commands::CurlLimits& limits)
 {
     platform::Shell shell;
     platform::Clipboard clipboard;
     const QString line = commands::ProfileList(key, limits);
     clipboard.SetText(line);
-    shell.Execute(line);
-    const int status = shell.ExitCode();
-    const int httpStatus = shell.ErrorOutput().trimmed().toInt();
-    const bool refusedByStatus = status == kCurlHttpError && httpStatus >= 400 && httpStatus < 500;
-    return ListAnswer{shell.Result(), status != 0 && !refusedByStatus};
+    const commands::Outcome outcome = client::RunReading(shell, line);
+    return ListAnswer{outcome, outcome == commands::Outcome::Answered ? shell.Result() : QString()};
 }
 
-// The text between the first open tag and the first close tag after it.
-QString cut(const QString& field, const QString& open, const QString& close)
+// No answer about the key: no connection, a time-out, an answer cut short, a 5xx status.
+bool serviceSaidNothing(commands::Outcome outcome)
 {
-    return platform::NthField(platform::NthField(field, open, 2), close, 1);
+    return outcome != commands::Outcome::Answered && outcome != commands::Outcome::Refused;
 }
 
 } // namespace
@@ -51,15 +43,15 @@ bool Window1::validateKey()
 {
     const ListAnswer answer = profileListAnswer(apiKey(), curlLimits);
     // A check ended by a quit tells nothing and accepts nothing.
-    if (platform::QuitRequested())
+    if (answer.outcome == commands::Outcome::Ended)
         return false;
-    if (answer.unreachable) {
+    if (serviceSaidNothing(answer.outcome)) {
         platform::MsgBox(kUnreachable);
         return false;
     }
     // Only an answer that lists a profile accepts the key: an error text from the
     // service, or a refusing status, is a refusal.
-    if (platform::CountFields(answer.text, kProfileTag) < 2) {
+    if (answer.outcome == commands::Outcome::Refused || !answers::ListsAProfile(answer.text)) {
         platform::MsgBox(kRefused);
         return false;
     }
@@ -70,34 +62,34 @@ bool Window1::validateKey()
 void Window1::loadProfile()
 {
     const ListAnswer answer = profileListAnswer(apiKey(), curlLimits);
-    if (platform::QuitRequested())
+    if (answer.outcome == commands::Outcome::Ended)
         return;
     // A key the service refuses stays silent here; a service that cannot be reached is
     // told, or the user would take the empty list for the key's.
-    if (answer.unreachable) {
+    if (serviceSaidNothing(answer.outcome)) {
         platform::MsgBox(kUnreachable);
         return;
     }
-    const int n = platform::CountFields(answer.text, kProfileTag);
-    if (n == 0)
+    if (answer.outcome == commands::Outcome::Refused)
+        return;
+    const std::vector<answers::ProfileField> fields = answers::ProfileFields(answer.text);
+    if (fields.empty())
         return;
     writeKey();
 
-    // One split of the answer, read once: field i is element i - 1.
-    const QStringList fields = answer.text.split(kProfileTag, Qt::KeepEmptyParts);
+    const int n = static_cast<int>(fields.size());
     profiles.resize(n + 1);
     ids.resize(n + 1);
     auto& menu = control<platform::PopupMenu>(QStringLiteral("profilemenu"));
 
+    // Row k, and element k of both arrays, for the k-th field with a name.
     int k = 0;
-    for (int i = 1; i <= n; ++i) {
-        const QString& field = fields.at(i - 1);
-        const QString name = cut(field, QStringLiteral("<name>"), QStringLiteral("</name>"));
-        if (platform::Len(name) > 0) {
+    for (const answers::ProfileField& field : fields) {
+        if (platform::Len(field.name) > 0) {
             ++k;
-            profiles[k] = name;
-            menu.AddRow(name);
-            ids[k] = cut(field, QStringLiteral("<id>"), QStringLiteral("</id>"));
+            profiles[k] = field.name;
+            menu.AddRow(field.name);
+            ids[k] = field.id;
         }
         platform::YieldToNextThread();
     }

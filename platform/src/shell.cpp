@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -53,12 +54,19 @@ void closeFd(int& fd)
     fd = -1;
 }
 
-// Reads what a pipe holds now; false once it is at its end.
-bool drain(int fd, QByteArray& into)
+// Reads what a pipe holds now, but never past ceiling bytes in all (0: no ceiling);
+// false once it is at its end.
+bool drain(int fd, QByteArray& into, qint64 ceiling = 0)
 {
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        qint64 room = sizeof buffer;
+        if (ceiling > 0) {
+            if (into.size() >= ceiling)
+                return true;
+            room = std::min(room, ceiling - into.size());
+        }
+        const ssize_t n = ::read(fd, buffer, static_cast<std::size_t>(room));
         if (n > 0) {
             into.append(buffer, n);
             continue;
@@ -110,9 +118,12 @@ void Shell::Execute(const QString& commandLine)
     stderr_.clear();
     exitCode_ = -1;
     ended_ = false;
+    cut_ = false;
     // Once quitting, nothing more is started: the program only winds down.
-    if (QuitRequested())
+    if (QuitRequested()) {
+        ended_ = true;
         return;
+    }
     Child child;
     const auto closeAll = qScopeGuard([&child] {
         closeFd(child.out);
@@ -191,7 +202,15 @@ void Shell::wait(Child& child)
     // Output is taken as it arrives: a child blocked on a full pipe would never exit.
     QSocketNotifier outNotifier(child.out, QSocketNotifier::Read);
     QObject::connect(&outNotifier, &QSocketNotifier::activated, &loop, [&] {
-        if (!drain(child.out, stdout_)) {
+        // One byte past the limit shows that the output does not fit.
+        const bool open = drain(child.out, stdout_, outputLimit_ > 0 ? outputLimit_ + 1 : 0);
+        if (outputLimit_ > 0 && stdout_.size() > outputLimit_) {
+            cut_ = true;
+            outNotifier.setEnabled(false);
+            loop.quit();
+            return;
+        }
+        if (!open) {
             outOpen = false;
             outNotifier.setEnabled(false);
         }
@@ -226,14 +245,15 @@ void Shell::wait(Child& child)
 
     const detail::InputHold hold;
     auto running = [&] { return outOpen || errOpen || !exited; };
-    while (running() && !QuitRequested()) {
+    while (running() && !QuitRequested() && !cut_) {
         loop.exec();
         // Quitting the application ends every event loop, and a new one returns at once
         // from then on: the events are then taken here.
-        if (running() && !QuitRequested())
+        if (running() && !QuitRequested() && !cut_)
             loop.processEvents(QEventLoop::WaitForMoreEvents);
     }
     if (running()) {
+        ended_ = QuitRequested();
         end(child);
         return;
     }
@@ -244,7 +264,6 @@ void Shell::wait(Child& child)
 
 void Shell::end(Child& child)
 {
-    ended_ = true;
     const pid_t group = child.pid;
     ::kill(-group, SIGTERM);
     if (child.exited >= 0) {
@@ -269,7 +288,7 @@ void Shell::ExecuteAppending(const QString& commandLine, const FolderItem& targe
     struct stat before {};
     const bool existed = ::stat(path.constData(), &before) == 0;
     Execute(commandLine);
-    if (!ended_)
+    if (!ended_ && exitCode_ == 0)
         return;
     struct stat after {};
     if (::stat(path.constData(), &after) != 0 || !S_ISREG(after.st_mode))
@@ -284,8 +303,13 @@ void Shell::ExecuteAppending(const QString& commandLine, const FolderItem& targe
 QString Shell::ScratchShellPath()
 {
     if (!scratch_) {
+        // Not QDir::tempPath(): for a TMPDIR that does not exist it gives the empty path,
+        // and the folder would be made at the root.
+        QString parent = qEnvironmentVariable("TMPDIR");
+        if (parent.isEmpty())
+            parent = QStringLiteral("/tmp");
         // QTemporaryDir makes the folder owner-only and removes it with its content.
-        auto dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/shell-XXXXXX"));
+        auto dir = std::make_unique<QTemporaryDir>(QDir(parent).absolutePath() + QStringLiteral("/shell-XXXXXX"));
         if (!dir->isValid())
             return {};
         scratch_ = std::move(dir);

@@ -86,7 +86,7 @@ locale_t cLocale()
 
 } // namespace
 
-double Val(const QString& text)
+std::optional<double> LeadingNumber(const QString& text)
 {
     const qsizetype size = text.size();
     qsizetype i = 0;
@@ -110,7 +110,7 @@ double Val(const QString& text)
             i = j;
     }
     if (digits == 0)
-        return 0.0;
+        return std::nullopt;
     if (i < size && (text[i] == u'e' || text[i] == u'E')) {
         qsizetype j = i + 1;
         if (j < size && (text[j] == u'+' || text[j] == u'-'))
@@ -125,6 +125,8 @@ double Val(const QString& text)
     const QByteArray number = QStringView(text).mid(begin, i - begin).toLatin1();
     return strtod_l(number.constData(), nullptr, cLocale());
 }
+
+double Val(const QString& text) { return LeadingNumber(text).value_or(0.0); }
 
 QString Str(std::int64_t value) { return QString::number(static_cast<qlonglong>(value)); }
 

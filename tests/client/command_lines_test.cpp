@@ -9,23 +9,26 @@ using namespace commands;
 TEST(CommandLines, CarryOrdinaryValuesExactlyAsTyped)
 {
     const QString curl = QStringLiteral("curl -s --fail --connect-timeout 30 --speed-limit 1 --speed-time 60");
-    const QString take = ": > '/s' && s=$(" + curl + " -o '/s' -w '%{http_code}' ";
+    const QString take = ": > '/s' && s=$(" + curl + " -o '/s' -w '%{http_code}%{stderr}%{http_code}' ";
     EXPECT_EQ(ProfileList(QStringLiteral("abc-DEF_123.x~y")),
               curl + " -w '%{stderr}%{http_code}' 'http://api.pondwhirl.com/api/profile/list_all?api_key=abc-DEF_123.x~y'");
     EXPECT_EQ(ProfileDetails(QStringLiteral("42"), QStringLiteral("KEY"), QStringLiteral("'/s'")),
-              take + "'http://api.pondwhirl.com/api/profile/details?profile_id=42&api_key=KEY') && "
-              "[ \"$s\" = 200 ] || exit 100; grep -a '<total_[^>]*>' '/s'");
+              ": > '/s' && s=$(trap '' XFSZ; ulimit -S -f 32768 2>/dev/null; " + curl +
+                  " -o '/s' -w '%{http_code}%{stderr}%{http_code}' "
+                  "'http://api.pondwhirl.com/api/profile/details?profile_id=42&api_key=KEY') && "
+              "[ \"$s\" = 200 ] || exit 100; grep -a '<total_[^>]*>' '/s' || [ $? = 1 ]");
     EXPECT_EQ(Mentions(QStringLiteral("video"), QStringLiteral("title"), QStringLiteral("42"), std::nullopt,
                        QStringLiteral("KEY"), QStringLiteral("'/tmp/o.txt'"), QStringLiteral("'/s'")),
               take + "'http://api.pondwhirl.com/api/video/mentions?profile_id=42&api_key=KEY') && "
               "[ \"$s\" = 200 ] || exit 100; grep -a '<title>' '/s' | sed 's/^[ ]*<title>//' | sed 's/<\\/title>.*//'"
-              " >> '/tmp/o.txt'");
+              " >> '/tmp/o.txt' || exit 101");
     EXPECT_EQ(Mentions(QStringLiteral("twitter"), QStringLiteral("message"), QStringLiteral("42"), 2,
                        QStringLiteral("KEY"), QStringLiteral("'/o'"), QStringLiteral("'/s'")),
               take + "'http://api.pondwhirl.com/api/twitter/mentions?profile_id=42&page_number=2&api_key=KEY') && "
               "[ \"$s\" = 200 ] || exit 100; grep -a '<message>' '/s' | sed 's/^[ ]*<message>//'"
-              " | sed 's/<\\/message>.*//' >> '/o'");
-    EXPECT_EQ(Delete(QStringLiteral("'/o'")), "if [ -f '/o' ] || [ -L '/o' ]; then rm -f '/o'; fi");
+              " | sed 's/<\\/message>.*//' >> '/o' || exit 101");
+    EXPECT_EQ(Delete(QStringLiteral("'/o'")), "if [ -f '/o' ] || [ -L '/o' ]; then rm -f '/o' || exit 101; fi");
+    EXPECT_EQ(CreateEmpty(QStringLiteral("'/o'")), "true >> '/o' || exit 101");
 }
 
 TEST(CommandLines, EveryRequestCarriesTheLimitsItIsGiven)
@@ -34,7 +37,7 @@ TEST(CommandLines, EveryRequestCarriesTheLimitsItIsGiven)
     const QString curl = QStringLiteral("curl -s --fail --connect-timeout 4 --speed-limit 1 --speed-time 2 ");
     EXPECT_TRUE(ProfileList(QStringLiteral("K"), limits).startsWith(curl));
     EXPECT_TRUE(ProfileDetails(QStringLiteral("1"), QStringLiteral("K"), QStringLiteral("'/s'"), limits)
-                    .contains("s=$(" + curl));
+                    .contains("2>/dev/null; " + curl));
     EXPECT_TRUE(Mentions(QStringLiteral("video"), QStringLiteral("title"), QStringLiteral("1"), 3, QStringLiteral("K"),
                          QStringLiteral("'/o'"), QStringLiteral("'/s'"), limits)
                     .contains("s=$(" + curl));

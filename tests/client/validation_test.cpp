@@ -26,6 +26,7 @@
 #include <chrono>
 #include <cstdio>
 #include <QWidget>
+#include <sys/resource.h>
 
 using namespace pwtest;
 
@@ -92,7 +93,19 @@ const NoAnswer kNoAnswers[] = {
     {"CutShort", Answer{200, "<profiles><profile><id>1</id><name>A</name></profile>", Answer::Mode::CutMidBody}},
     {"Status500", Answer{500, "<error>down</error>"}},
     {"Status503", Answer{503, {}}},
+    // Two profiles, then more of the same at full speed for ever.
+    {"Endless", Answer{200, ProfileListXml(DefaultScript().profiles), Answer::Mode::Endless}},
 };
+
+// This process's peak resident memory so far, in megabytes; printed, as the sanitizer
+// build's figure is worth a look.
+long PeakMegabytes()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak memory so far: %ld MB\n", usage.ru_maxrss / 1024);
+    return usage.ru_maxrss / 1024;
+}
 
 void answerOrRefuse(AppHarness& harness, const NoAnswer& c)
 {
@@ -125,6 +138,7 @@ TEST_P(Unreachable, DuringTheCheckIsToldAsSuchAndStoresNothing)
     EXPECT_FALSE(QFileInfo::exists(PrefsFilePath()));
     EXPECT_EQ(harness.profileMenu().ListCount(), 1);
     EXPECT_EQ(platform::Clipboard().Text(), commands::ProfileList(kValidKey, {5, 1}));
+    EXPECT_LT(PeakMegabytes(), 256);   // whatever the service sends
 }
 
 TEST_P(Unreachable, AtOpeningWithAStoredKeyIsToldOnce)
@@ -142,6 +156,7 @@ TEST_P(Unreachable, AtOpeningWithAStoredKeyIsToldOnce)
     EXPECT_EQ(harness.profileMenu().ListCount(), 1);
     EXPECT_EQ(PrefsBytes(), stored);
     EXPECT_EQ(platform::Clipboard().Text(), commands::ProfileList(kValidKey, {5, 1}));
+    EXPECT_LT(PeakMegabytes(), 256);
 }
 
 INSTANTIATE_TEST_SUITE_P(ProfileList, Unreachable, ::testing::ValuesIn(kNoAnswers),

@@ -226,4 +226,33 @@ TEST(FakeService, ALateAnswerComesWholeAfterItsDelayUnlessTheServerStopsFirst)
     EXPECT_TRUE(curl.readAllStandardOutput().isEmpty());
 }
 
+TEST(FakeService, EndlessAnswerRepeatsTheBodyUntilTheClientGoesOrTheServerStops)
+{
+    auto service = std::make_unique<FakeService>();
+    service->answerAll({200, QByteArrayLiteral("<profile>"), Answer::Mode::Endless});
+    service->writeCurlConfig(pwtest::CurlHome());
+
+    // A client that takes what it wants and goes.
+    const CurlResult taken = RunShell(QStringLiteral("curl -s '%1' | head -c 9000000 | grep -o '<profile>' | wc -l")
+                                          .arg(Url(QStringLiteral("/api/x"))));
+    EXPECT_EQ(taken.out.trimmed(), QByteArray("1000000"));
+
+    // One that never goes is ended only by its own limit, or by the server's stop.
+    const CurlResult bounded = RunCurl({QStringLiteral("-s"), QStringLiteral("--max-time"), QStringLiteral("1"),
+                                        QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-w"),
+                                        QStringLiteral("%{size_download}"), Url(QStringLiteral("/api/x"))});
+    EXPECT_EQ(bounded.exitCode, 28);
+    EXPECT_GT(bounded.out.toLongLong(), 1'000'000);
+
+    QProcess curl;
+    curl.start(QStringLiteral("curl"), {QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                                        Url(QStringLiteral("/api/x"))});
+    ASSERT_TRUE(curl.waitForStarted(kBoundMs));
+    const QDeadlineTimer deadline(kBoundMs);
+    while (service->requests().size() < 3 && !deadline.hasExpired())
+        QThread::msleep(10);
+    service.reset();
+    ASSERT_TRUE(curl.waitForFinished(kBoundMs));
+}
+
 } // namespace

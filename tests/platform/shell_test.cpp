@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QAction>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -29,8 +30,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <thread>
+#include <vector>
 
 using platform::Shell;
 
@@ -66,6 +69,8 @@ private:
     bool done_ = false;
     std::thread thread_;
 };
+
+std::set<pid_t> runningDescendants();
 
 // A shell loop that waits, bounded, for a file that the test makes from inside the wait.
 QString waitForFile(const QString& path)
@@ -125,6 +130,7 @@ TEST(ShellTest, ExitCodeOfTheLine)
     for (const auto& c : cases) {
         shell.Execute(QString::fromUtf8(c.line));
         EXPECT_EQ(shell.ExitCode(), c.exitCode) << c.line;
+        EXPECT_FALSE(shell.Ended()) << c.line;   // a line killed on its own is not ended by a quit
     }
 }
 
@@ -190,6 +196,40 @@ TEST(ShellTest, LargeOutputOnBothChannelsDoesNotDeadlock)
     EXPECT_EQ(shell.ResultBytes().count('x'), 5000000);
     EXPECT_EQ(shell.ErrorOutput().size(), 3000000);
     EXPECT_EQ(shell.ExitCode(), 0);
+}
+
+TEST(ShellTest, OutputPastTheLimitIsNotReadAndEndsTheLine)
+{
+    const Watchdog watchdog(60);
+    constexpr qint64 kLimit = 1'000'000;
+    const struct {
+        const char* label;
+        const char* line;
+        bool cut;
+    } cases[] = {
+        {"exactly the limit", "head -c 1000000 /dev/zero", false},
+        {"one byte more", "head -c 1000001 /dev/zero", true},
+        {"an output that never ends", "yes", true},
+        {"never ending, in a process that ignores TERM", "trap '' TERM; yes", true},
+        {"never ending, on standard error too", "yes >&2 & yes", true},
+    };
+    Shell shell;
+    shell.SetOutputLimit(kLimit);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        shell.Execute(QString::fromUtf8(c.line));
+        EXPECT_EQ(shell.OutputCut(), c.cut);
+        EXPECT_FALSE(shell.Ended());
+        EXPECT_EQ(shell.ExitCode(), c.cut ? -1 : 0);
+        EXPECT_EQ(shell.ResultBytes().size(), c.cut ? kLimit + 1 : kLimit);
+    }
+    // Nothing of a cut line runs on.
+    EXPECT_TRUE(QTest::qWaitFor([] { return runningDescendants().empty(); }, 5000));
+    // Without a limit the whole output is read again.
+    shell.SetOutputLimit(0);
+    shell.Execute(QStringLiteral("head -c 3000000 /dev/zero"));
+    EXPECT_FALSE(shell.OutputCut());
+    EXPECT_EQ(shell.ResultBytes().size(), 3000000);
 }
 
 class InputRecorder : public QWidget {
@@ -368,6 +408,7 @@ TEST_F(ShellQuit, EndsTheLineWithEveryProcessItStartedEvenOnesIgnoringTerm)
     std::printf("the line ended %.3f s after the quit\n", seconds);
     EXPECT_LT(seconds, 5.0);   // a short grace, then SIGKILL: well within 2 s
     EXPECT_EQ(shell.ExitCode(), -1);
+    EXPECT_TRUE(shell.Ended());
     EXPECT_EQ(shell.Result(), QStringLiteral("begun\n"));
     EXPECT_GE(started.size(), 3u);
     EXPECT_TRUE(noneRunsWithin(started, 5000));
@@ -381,6 +422,7 @@ TEST_F(ShellQuit, StartsNoLineOnceQuitting)
     Shell shell;
     shell.Execute(QStringLiteral("touch '%1'; echo ran").arg(marker));
     EXPECT_EQ(shell.ExitCode(), -1);
+    EXPECT_TRUE(shell.Ended());
     EXPECT_EQ(shell.ResultBytes(), QByteArray());
     EXPECT_FALSE(QFile::exists(marker));
 }
@@ -400,6 +442,52 @@ TEST_F(ShellQuit, AnAppendCutShortIsTakenOutOfARegularFile)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("whole page\n"));
     EXPECT_EQ(shell.ExitCode(), -1);
+}
+
+TEST(ShellTest, AnAppendThatFailsIsTakenOutOfARegularFile)
+{
+    const QString folder = pwtest::ScratchFolder();
+    const struct {
+        const char* label;
+        const char* before;   // nullptr: no file before the line
+        const char* line;     // %1: the file
+    } cases[] = {
+        {"a failing last stage", "whole page\n", "printf 'half a pa' >> '%1'; exit 3"},
+        {"killed by a signal", "whole page\n", "printf 'half a pa' >> '%1'; kill -9 $$"},
+        {"a file made by the line", nullptr, "printf 'half a pa' >> '%1'; false"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const QString path = QDir(folder).filePath(QStringLiteral("out.txt"));
+        QFile::remove(path);
+        if (c.before) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.before);
+        }
+        Shell shell;
+        shell.ExecuteAppending(QString::fromUtf8(c.line).arg(path), platform::FolderItem(path));
+        EXPECT_NE(shell.ExitCode(), 0);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray(c.before ? c.before : ""));
+    }
+}
+
+TEST(ShellTest, AFailedAppendLeavesAPipeAlone)
+{
+    const Watchdog watchdog(60);
+    const QString fifo = QDir(pwtest::ScratchFolder()).filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    Shell shell;
+    // The line reads back what it wrote, so nothing blocks.
+    shell.ExecuteAppending(QStringLiteral("exec 3<>'%1'; printf 'x' >> '%1'; head -c 1 <&3; exit 3").arg(fifo),
+                           platform::FolderItem(fifo));
+    EXPECT_EQ(shell.ExitCode(), 3);
+    EXPECT_EQ(shell.Result(), QStringLiteral("x"));
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &after), 0);
+    EXPECT_TRUE(S_ISFIFO(after.st_mode));
 }
 
 TEST(ShellTest, AnAppendThatRunsToItsEndIsKept)
@@ -429,6 +517,60 @@ TEST(ShellTest, ScratchFileIsPrivateToTheRunnerAndGoesWithIt)
         EXPECT_TRUE(QFileInfo(folder).isDir());
     }
     EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+// Scratch folders at the root of the file system, where none may ever be made.
+QStringList scratchFoldersAtRoot()
+{
+    return QDir(QStringLiteral("/")).entryList({QStringLiteral("shell-*")}, QDir::Dirs | QDir::Hidden | QDir::System);
+}
+
+TEST(ShellTest, TheScratchFolderIsMadeInTmpdirOrInTmpAndNowhereElse)
+{
+    const pwtest::EnvironmentGuard environment;
+    const QString folder = pwtest::ScratchFolder();
+    const QString file = folder + QStringLiteral("/a-file");
+    ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
+    const QString readOnly = folder + QStringLiteral("/read-only");
+    ASSERT_TRUE(QDir().mkdir(readOnly));
+    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0555), 0);
+    struct Case {
+        const char* label;
+        std::optional<QString> tmpdir;   // nullopt: unset
+        QString madeIn;                  // empty: no folder can be made
+    };
+    std::vector<Case> cases = {
+        {"a folder", folder, folder},
+        {"unset", std::nullopt, QStringLiteral("/tmp")},
+        {"empty", QString(), QStringLiteral("/tmp")},
+        {"a regular file", file, QString()},
+        {"a folder that does not exist", folder + QStringLiteral("/missing"), QString()},
+        {"a folder no one can make folders in", QStringLiteral("/proc"), QString()},
+    };
+    // Permissions do not stop root.
+    if (::geteuid() != 0)
+        cases.push_back({"a folder that cannot be written", readOnly, QString()});
+    const QStringList atRoot = scratchFoldersAtRoot();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        if (c.tmpdir)
+            qputenv("TMPDIR", QFile::encodeName(*c.tmpdir));
+        else
+            qunsetenv("TMPDIR");
+        Shell shell;
+        const QString quoted = shell.ScratchShellPath();
+        if (c.madeIn.isEmpty()) {
+            EXPECT_EQ(quoted, QString());
+        } else {
+            ASSERT_TRUE(quoted.startsWith(u'\'') && quoted.endsWith(u'\''));
+            const QString path = quoted.mid(1, quoted.size() - 2);
+            EXPECT_EQ(QFileInfo(QFileInfo(path).path()).path(), c.madeIn);
+            shell.Execute(QStringLiteral("printf x > %1 && cat %1").arg(quoted));
+            EXPECT_EQ(shell.Result(), QStringLiteral("x"));
+        }
+        EXPECT_EQ(scratchFoldersAtRoot(), atRoot);
+    }
+    ::chmod(QFile::encodeName(readOnly).constData(), 0755);
 }
 
 // A window as the platform builds one: a field with the focus, and a menu whose quit

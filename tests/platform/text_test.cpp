@@ -135,36 +135,42 @@ TEST(TextTest, StrCompIsZeroExactlyWhenEqual)
     EXPECT_EQ(StrComp(QStringLiteral("Fetch Via API"), QStringLiteral("fetch via api"), 1), 0);
 }
 
-TEST(TextTest, ValTable)
+TEST(TextTest, LeadingNumberAndValTable)
 {
     const struct {
         const char* text;
-        double value;
+        std::optional<double> number;   // Val gives 0 where there is none
     } cases[] = {
-        {"", 0},
+        {"", std::nullopt},
         {"42", 42},
+        {"0", 0},
         {"12abc", 12},
         {"  -3.5e2", -350},
         {"\t+7", 7},
         {"3.25</total>", 3.25},
         {".5", 0.5},
+        {"+.5", 0.5},
         {"5.", 5},
         {"1e", 1},
         {"1e+", 1},
         {"2E3x", 2000},
-        {"-", 0},
-        {"+.", 0},
-        {"abc12", 0},
-        {"inf", 0},
-        {"-infinity", 0},
-        {"nan", 0},
+        {"-", std::nullopt},
+        {"+.", std::nullopt},
+        {"  ", std::nullopt},
+        {"abc12", std::nullopt},
+        {"inf", std::nullopt},
+        {"-infinity", std::nullopt},
+        {"nan", std::nullopt},
         {"0x10", 0},
-        {"\n5", 0},
+        {"\n5", std::nullopt},
         {"1,5", 1},
         {"007", 7},
     };
-    for (const auto& c : cases)
-        EXPECT_DOUBLE_EQ(Val(QString::fromUtf8(c.text)), c.value) << "text \"" << c.text << "\"";
+    for (const auto& c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        EXPECT_EQ(LeadingNumber(text), c.number) << "text \"" << c.text << "\"";
+        EXPECT_DOUBLE_EQ(Val(text), c.number.value_or(0)) << "text \"" << c.text << "\"";
+    }
 }
 
 TEST(TextTest, StrGivesDecimalDigits)

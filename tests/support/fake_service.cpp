@@ -220,7 +220,7 @@ Answer FakeService::scriptedAnswer(const ServiceScript& script, const Request& r
             return Status(404);
         return Answer{200, script.detailsWithoutTotal ? DetailsXmlWithoutTotal(p->id, p->name)
                                                       : DetailsXml(p->total, p->id, p->name),
-                      Answer::Mode::Normal};
+                      script.detailsMode};
     }
 
     const QStringList parts = path.split(QLatin1Char('/'));   // "", "api", segment, "mentions"
@@ -375,7 +375,20 @@ void FakeService::Impl::serve(int fd)
             h = handler;
         }
         const Answer answer = h ? h(*request) : Answer{404, {}, Answer::Mode::Normal};
-        if (waitOut(answer.delay) && answer.mode != Answer::Mode::Close) {
+        const bool due = waitOut(answer.delay);
+        if (due && answer.mode == Answer::Mode::Endless) {
+            const QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' +
+                                    ReasonPhrase(answer.status) + "\r\n" +
+                                    "Content-Type: application/xml; charset=utf-8\r\n" +
+                                    "Connection: close\r\n\r\n";
+            // Whole copies of the body, some hundred kilobytes at a time.
+            const QByteArray unit = answer.body.isEmpty() ? QByteArray(1024, ' ') : answer.body;
+            const QByteArray chunk = unit.repeated(std::max<qsizetype>(1, 256 * 1024 / unit.size()));
+            if (sendAll(fd, head.constData(), std::size_t(head.size()))) {
+                while (sendAll(fd, chunk.constData(), std::size_t(chunk.size()))) {
+                }
+            }
+        } else if (due && answer.mode != Answer::Mode::Close) {
             // A cut answer must come up short even when its body is empty.
             const qsizetype announced = answer.mode == Answer::Mode::CutMidBody && answer.body.isEmpty()
                                             ? 1 : answer.body.size();

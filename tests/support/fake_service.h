@@ -33,6 +33,8 @@ struct Answer {
         CutMidBody,  // announces the whole body, sends half of it, closes the connection
         Stall,       // sends the headers and half the body, then nothing until stopped
         Close,       // closes the connection without answering
+        Endless,     // headers without a length, then the body over and over at full
+                     // speed until the client goes or the server stops
     };
     int status = 200;
     QByteArray body;
@@ -59,6 +61,7 @@ struct ServiceScript {
     std::map<int, std::chrono::milliseconds> pageDelays;   // answered only after the delay
     int detailsStatus = 200;
     bool detailsWithoutTotal = false;
+    Answer::Mode detailsMode = Answer::Mode::Normal;
 };
 
 // The service every test, benchmark and end-to-end run meets unless it says otherwise: two

@@ -27,9 +27,10 @@ public:
     // as exit code -1. A shell that cannot start counts as finished with exit code -1 and
     // no output.
     void Execute(const QString& commandLine);
-    // Execute for a line that appends to target: when the line is ended because of a quit,
-    // a regular file there is cut back to the length it had before, so no part of what
-    // the line was appending stays in it. Devices and pipes are left alone.
+    // Execute for a line that appends to target: when the line does not succeed (an exit
+    // code other than 0, or ended because of a quit), a regular file there is cut back to
+    // the length it had before, so no part of what the line was appending stays in it.
+    // Devices and pipes are left alone.
     void ExecuteAppending(const QString& commandLine, const FolderItem& target);
     // Standard output of the most recent Execute, decoded as UTF-8.
     QString Result() const;
@@ -40,11 +41,23 @@ public:
     // Exit status of the line (of its last command); -1 when the shell could not start
     // or was killed by a signal.
     int ExitCode() const { return exitCode_; }
+    // Whether the most recent line was ended because of a quit, or not started because of
+    // one.
+    bool Ended() const { return ended_; }
+
+    // From the next Execute on, standard output past bytes is not read: the line is ended
+    // there, with every process it started (exit code -1), and OutputCut() tells it. 0,
+    // the default: no limit.
+    void SetOutputLimit(qint64 bytes) { outputLimit_ = bytes; }
+    // Whether the most recent line's output passed the limit; Result then holds its first
+    // limit + 1 bytes.
+    bool OutputCut() const { return cut_; }
 
     // The path, quoted for the shell like FolderItem::ShellPath, of a file that only this
-    // runner's lines use: in a folder of its own, owner-only, made on the first call and
-    // removed with everything in it when the runner goes. Empty when no such folder can
-    // be made.
+    // runner's lines use: in a folder of its own, owner-only, made on the first call in
+    // $TMPDIR (in /tmp when TMPDIR is unset or empty) and removed with everything in it
+    // when the runner goes. Empty when no such folder can be made there: a TMPDIR that
+    // names no folder that can be written is never replaced by another folder.
     QString ScratchShellPath();
 
 private:
@@ -64,7 +77,9 @@ private:
     QByteArray stdout_;
     QByteArray stderr_;
     int exitCode_ = 0;
-    bool ended_ = false;   // the most recent line was ended on quit
+    bool ended_ = false;   // the most recent line was ended, or not started, on quit
+    bool cut_ = false;     // the most recent line's output passed outputLimit_
+    qint64 outputLimit_ = 0;
     std::unique_ptr<QTemporaryDir> scratch_;
 };
 

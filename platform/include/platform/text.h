@@ -2,6 +2,7 @@
 // Text functions: fields split at a separator, replacement, comparison and number conversion.
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace platform {
 
@@ -17,7 +18,9 @@ QString ReplaceAll(const QString& text, const QString& old, const QString& repla
 int StrComp(const QString& a, const QString& b, int mode);
 // The value of the decimal number at the start of text (leading blanks skipped, an
 // optional sign, digits, an optional fraction and exponent), read in the C locale;
-// 0 when there is none. No "inf", "nan" or hex.
+// nullopt when there is none. No "inf", "nan" or hex.
+std::optional<double> LeadingNumber(const QString& text);
+// LeadingNumber, 0 when there is none.
 double Val(const QString& text);
 // An integer in decimal.
 QString Str(std::int64_t value);
