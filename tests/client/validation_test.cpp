@@ -97,16 +97,6 @@ const NoAnswer kNoAnswers[] = {
     {"Endless", Answer{200, ProfileListXml(DefaultScript().profiles), Answer::Mode::Endless}},
 };
 
-// This process's peak resident memory so far, in megabytes; printed, as the sanitizer
-// build's figure is worth a look.
-long PeakMegabytes()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    std::printf("peak memory so far: %ld MB\n", usage.ru_maxrss / 1024);
-    return usage.ru_maxrss / 1024;
-}
-
 void answerOrRefuse(AppHarness& harness, const NoAnswer& c)
 {
     if (c.refusedConnection) {
@@ -126,6 +116,7 @@ class Unreachable : public ::testing::TestWithParam<NoAnswer> {};
 TEST_P(Unreachable, DuringTheCheckIsToldAsSuchAndStoresNothing)
 {
     const NoAnswer& c = GetParam();
+    ResetPeakMemory();
     AppHarness harness;
     harness.start();
     harness.dialogs.messages.clear();
@@ -144,6 +135,7 @@ TEST_P(Unreachable, DuringTheCheckIsToldAsSuchAndStoresNothing)
 TEST_P(Unreachable, AtOpeningWithAStoredKeyIsToldOnce)
 {
     const NoAnswer& c = GetParam();
+    ResetPeakMemory();
     const auto removeKey = qScopeGuard([] { QFile::remove(PrefsFilePath()); });
     StoreKey(kValidKey.toLatin1());
     const QByteArray stored = PrefsBytes();

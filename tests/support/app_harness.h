@@ -23,6 +23,7 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <memory>
+#include <cstdio>
 #include <utility>
 
 namespace pwtest {
@@ -127,6 +128,29 @@ inline void TypeWhileTheLineRuns(QWidget* widget, const QString& text)
         },
         Qt::QueuedConnection);
     taken.wait_for(std::chrono::seconds(10));
+}
+
+// The peak resident memory of this process, in megabytes, since the last
+// ResetPeakMemory(); printed, as the sanitizer build's figure is worth a look. The reset
+// makes the figure this test's, not that of the tests run before it in the process.
+inline void ResetPeakMemory()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
+inline long PeakMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    long kilobytes = 0;
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                kilobytes = line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    std::printf("peak memory during this test: %ld MB\n", kilobytes / 1024);
+    return kilobytes / 1024;
 }
 
 // The key the scripted service accepts unless a test says otherwise.
