@@ -6,6 +6,8 @@
 // A-Z a-z 0-9 - . _ ~ as %XX), so no value can end its single-quoted section, trigger
 // curl's URL globbing or cut the query; ordinary keys and ids stand as typed. Paths come
 // already quoted for the shell (FolderItem::ShellPath).
+#include "client/service.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <cstdint>
@@ -27,12 +29,7 @@ constexpr int kNotWritten = 101;
 // and have no bound.
 constexpr qint64 kAnswerBound = 16 * 1024 * 1024;
 
-// How long curl may take: to connect, and without data (curl judges the speed over a
-// window of some seconds, so a stalled answer ends a few seconds after stallSeconds).
-struct CurlLimits {
-    int connectSeconds = 30;
-    int stallSeconds = 60;
-};
+using CurlLimits = service::CurlLimits;
 
 QString PercentEncode(const QString& value);
 

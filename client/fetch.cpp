@@ -40,7 +40,7 @@ void Window1::fetchMentions(const platform::FolderItem& file, const QString& pro
     // The total is read before the chosen file is touched: when the service cannot
     // tell it, the user's file stays as it was.
     const Outcome details =
-        client::RunReading(shell, commands::ProfileDetails(profileId, apiKey(), scratch, curlLimits));
+        client::RunReading(shell, commands::ProfileDetails(profileId, apiKey(), scratch, service::requestLimits));
     if (details == Outcome::Ended)
         return;
     const std::optional<std::int32_t> read =
@@ -80,7 +80,7 @@ void Window1::fetchMentions(const platform::FolderItem& file, const QString& pro
         const Outcome fetched = client::RunAppending(
             shell,
             commands::Mentions(request_type(platformRow + 1), request_type_tag(platformRow + 1), profileId,
-                               pageNumber, apiKey(), path, scratch, curlLimits),
+                               pageNumber, apiKey(), path, scratch, service::requestLimits),
             file);
         if (fetched == Outcome::Ended)
             return;

@@ -21,11 +21,11 @@ struct ListAnswer {
 };
 
 // Runs the profile-list command line, which goes onto the clipboard first.
-ListAnswer profileListAnswer(const QString& key, const commands::CurlLimits& limits)
+ListAnswer profileListAnswer(const QString& key)
 {
     platform::Shell shell;
     platform::Clipboard clipboard;
-    const QString line = commands::ProfileList(key, limits);
+    const QString line = commands::ProfileList(key, service::requestLimits);
     clipboard.SetText(line);
     const commands::Outcome outcome = client::RunReading(shell, line);
     return ListAnswer{outcome, outcome == commands::Outcome::Answered ? shell.Result() : QString()};
@@ -41,7 +41,7 @@ bool serviceSaidNothing(commands::Outcome outcome)
 
 bool Window1::validateKey()
 {
-    const ListAnswer answer = profileListAnswer(apiKey(), curlLimits);
+    const ListAnswer answer = profileListAnswer(apiKey());
     // A check ended by a quit tells nothing and accepts nothing.
     if (answer.outcome == commands::Outcome::Ended)
         return false;
@@ -61,7 +61,7 @@ bool Window1::validateKey()
 
 void Window1::loadProfile()
 {
-    const ListAnswer answer = profileListAnswer(apiKey(), curlLimits);
+    const ListAnswer answer = profileListAnswer(apiKey());
     if (answer.outcome == commands::Outcome::Ended)
         return;
     // A key the service refuses stays silent here; a service that cannot be reached is

@@ -24,13 +24,10 @@ Window1* Window1::implicitInstance()
     return window;
 }
 
-commands::CurlLimits Window1::initialCurlLimits;
-
 Window1::Window1()
     : platform::Window(Lookup())
     , profiles{QString()}
     , ids{QString()}
-    , curlLimits(initialCurlLimits)
 {
 }
 

@@ -29,11 +29,6 @@ public:
     // empty for row 0 "Select One".
     QStringList profiles;
     QStringList ids;
-    // curl's connect and stall limits for every request; tests lower them.
-    commands::CurlLimits curlLimits;
-    // The limits a window is built with: the shipped ones, unless a test's harness sets
-    // others for the window it starts (it opens, and makes its first request, at once).
-    static commands::CurlLimits initialCurlLimits;
 
     virtual void Layout();
     virtual void CreateControls();

@@ -291,7 +291,7 @@ TEST_P(FailedPage, StopsTheFetchAndSaysTheFileIsIncomplete)
         script.pageStatus[1] = fault.status;
     open(300, 0, script);
     // The real stall limit, lowered: curl still judges a really silent connection.
-    harness->window().curlLimits = {5, 1};
+    service::requestLimits = {5, 1};
     fetchInto(output);
 
     EXPECT_EQ(harness->dialogs.messages, std::vector<QString>{kIncomplete});
@@ -595,7 +595,7 @@ TEST_P(EndedFetch, EndsAtOnceWithWholePagesAndNothingLeftRunning)
         script.pageModes[1] = Answer::Mode::Stall;
     open(300, 0, script);
     // Should the end not come, the fetch fails in seconds instead of a minute.
-    harness->window().curlLimits = {5, 1};
+    service::requestLimits = {5, 1};
     WriteFile(output, "keep me\n");
 
     std::mutex mutex;

@@ -120,7 +120,7 @@ TEST_P(Unreachable, DuringTheCheckIsToldAsSuchAndStoresNothing)
     AppHarness harness;
     harness.start();
     harness.dialogs.messages.clear();
-    harness.window().curlLimits = {5, 1};
+    service::requestLimits = {5, 1};
     answerOrRefuse(harness, c);
     harness.keyField().SetText(kValidKey);
     harness.click();
@@ -184,7 +184,7 @@ TEST_P(QuitDuringCheck, EndsItTellingAndStoringNothing)
     AppHarness harness;
     harness.start();
     harness.dialogs.messages.clear();
-    harness.window().curlLimits = {5, 1};   // should the quit not get through, the check fails in seconds
+    service::requestLimits = {5, 1};   // should the quit not get through, the check fails in seconds
     QMainWindow* window = harness.window().qtWindow();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));

@@ -65,17 +65,18 @@ public:
     {
         if (started_)
             app::Finalize();
+        service::requestLimits = limitsBefore_;
     }
     AppHarness(const AppHarness&) = delete;
     AppHarness& operator=(const AppHarness&) = delete;
 
-    // Class records, then the start-up steps: the window is built with curl's limits
-    // (the shipped ones unless given) and opened.
-    void start(const commands::CurlLimits& limits = {})
+    // Class records, then the start-up steps: the window is built and opened, and makes
+    // its requests with curl's limits (the shipped ones unless given; a test may lower
+    // service::requestLimits later, and the harness puts them back at its end).
+    void start(const service::CurlLimits& limits = {})
     {
         started_ = true;
-        const commands::CurlLimits before = std::exchange(Window1::initialCurlLimits, limits);
-        const auto restore = qScopeGuard([before] { Window1::initialCurlLimits = before; });
+        service::requestLimits = limits;
         app::Initialize();
         platform::RunFrameworkInitialization(app::Startup);
     }
@@ -106,6 +107,7 @@ public:
 
 private:
     bool started_ = false;
+    service::CurlLimits limitsBefore_ = service::requestLimits;
 };
 
 // Types text (letters and digits) into widget while the line that made a request runs:
