@@ -26,7 +26,7 @@ void Window1::PushButton1_Action(platform::PushButton& sender)
     if (handlingClick_)
         return;
     ClickGuard guard(handlingClick_);
-    storeFailureTold_ = false;
+    ++clicks_;
 
     if (platform::StrComp(sender.Caption(), QStringLiteral("Validate API Key"), 0) == 0) {
         // What the user types while the key is checked and the list loaded reaches the

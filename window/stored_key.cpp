@@ -73,9 +73,9 @@ void Window1::writeKey()
     // stream writes beside the old file and replaces it only when complete, so a failed
     // store leaves the old key in place.
     auto tell = [this](const QString& text) {
-        if (handlingClick_ && storeFailureTold_)
+        if (handlingClick_ && storeFailureToldInClick_ == clicks_)
             return;
-        storeFailureTold_ = true;
+        storeFailureToldInClick_ = clicks_;
         platform::MsgBox(text);
     };
     // The file holds one length byte before the key.

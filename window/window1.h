@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the one object that holds the program's state and behaviour. Its
 // methods are defined by the subsystem that owns them: layout and opening in window/,
-// the service client and the fetch in client/.
+// the service client and the fetch in client/; beside each group, its file.
 #include "client/command_lines.h"
 
 #include "platform/exceptions.h"
@@ -16,6 +16,7 @@
 
 class Window1 : public platform::Window {
 public:
+    // window/window1.cpp: the class record, the one instance, the menu items.
     static const platform::ClassRecord* Lookup();
     static void ctblinit();
     // The one main window, created (and opened) on the first call.
@@ -30,11 +31,16 @@ public:
     QStringList profiles;
     QStringList ids;
 
+    // window/layout.cpp: the controls and their places (their property records are in
+    // window/property_records.cpp).
     virtual void Layout();
     virtual void CreateControls();
     virtual void CreateControls0();
+
+    // client/action_button.cpp: a click, in validate mode or up to the save dialog.
     virtual void PushButton1_Action(platform::PushButton& sender);
 
+    // window/window1.cpp
     virtual platform::MenuItem* EditMenu();
     virtual platform::MenuItem* EditSelectAll();
     virtual platform::MenuItem* UntitledMenu0();
@@ -47,13 +53,18 @@ public:
     virtual platform::MenuItem* FileMenu();
     virtual platform::QuitMenuItem* FileQuit();
 
+    // window/stored_key.cpp: opening, and the key in the preferences file.
     virtual void Event_Open();
+    virtual void loadKey();
+    virtual void writeKey();
+
+    // client/platform_table.cpp: what each row of platformmenu requests.
     virtual QString platforms(int index);
     virtual QString urlify(const QString& text);
     virtual QString request_type(int index);
     virtual QString request_type_tag(int index);
-    virtual void loadKey();
-    virtual void writeKey();
+
+    // client/profiles.cpp: the key check and the profile list.
     virtual void loadProfile();
     virtual bool validateKey();
 
@@ -73,18 +84,23 @@ protected:
     void EventOpen() override { Event_Open(); }
 
 private:
-    // The second half of a fetch-mode click, after the save dialog.
+    // client/fetch.cpp: the second half of a fetch-mode click, after the save dialog.
     void fetchMentions(const platform::FolderItem& file, const QString& profileId, int platformRow);
+    // window/window1.cpp
     platform::MenuItem* menuItem(const QString& name);
     // The text of apikeyfield now.
     QString apiKey() const;
 
-    // A click that arrives while an earlier one is still being handled (its yields let
-    // events through) is ignored.
+    // client/action_button.cpp: a click that arrives while an earlier one is still being
+    // handled (its yields let events through) is ignored; clicks_ counts the clicks, the
+    // current one included.
     bool handlingClick_ = false;
-    // A store failure already told during the current click: a click tells it once.
-    bool storeFailureTold_ = false;
+    unsigned long long clicks_ = 0;
+    // window/stored_key.cpp: the click during which writeKey last told a store failure,
+    // so that a click tells it once.
+    unsigned long long storeFailureToldInClick_ = 0;
 };
 
-// The logo picture from the resources folder, read once and kept; nullptr when missing.
+// window/layout.cpp: the logo picture from the resources folder, read once and kept;
+// nullptr when missing.
 std::shared_ptr<platform::Picture> pondwhirl_logo_transparent_logo();
