@@ -152,13 +152,14 @@ InputHold::~InputHold()
         app->removeEventFilter(this);
     if (span_ == Span::Scope) {
         scope_ = nullptr;
-        // The program winds down: what was kept goes unseen.
-        if (QuitRequested())
-            return;
     } else if (scope_) {
         std::move(held_.begin(), held_.end(), std::back_inserter(scope_->held_));
         return;
     }
+    // The program winds down: what was kept goes unseen (a click kept during the line's
+    // run would otherwise still be handled, and store the key).
+    if (QuitRequested())
+        return;
     for (auto& [receiver, event] : held_) {
         if (receiver)
             QCoreApplication::postEvent(receiver, event.release());

@@ -19,8 +19,8 @@ namespace platform::detail {
 // A hold of Span::Scope (one at a time, made by InputHoldScope) takes over what each
 // line held instead of its being posted when the line ends. Between lines it holds
 // what would otherwise overtake the input it keeps, unless a modal window is up (that
-// takes its own input). It posts everything when it goes, unless quit has been asked
-// for: then nothing it kept is delivered.
+// takes its own input). Either hold posts everything when it goes, unless quit has been
+// asked for: then nothing it kept is delivered.
 class InputHold : public QObject {
 public:
     enum class Span { Line, Scope };

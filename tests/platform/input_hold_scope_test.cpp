@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <stdexcept>
 
 using platform::InputHoldScope;
@@ -32,14 +33,19 @@ void postKeys(QWidget& widget, const QString& text)
 }
 
 // Runs a line during which text is typed into widget; the line ends once the keys have
-// come in.
-void runLineTyping(QWidget& widget, const QString& text)
+// come in, after afterKeys has run.
+void runLineTyping(QWidget& widget, const QString& text, std::function<void()> afterKeys = {})
 {
     const QString marker = QDir(pwtest::ScratchFolder()).filePath(QStringLiteral("typed"));
-    QTimer::singleShot(0, &widget, [&widget, text, marker] {
+    QTimer::singleShot(0, &widget, [&widget, text, marker, afterKeys] {
         postKeys(widget, text);
         // Posted after the keys, so it runs once they have been dealt with.
-        QMetaObject::invokeMethod(&widget, [marker] { QFile(marker).open(QIODevice::WriteOnly); },
+        QMetaObject::invokeMethod(&widget,
+                                  [marker, afterKeys] {
+                                      if (afterKeys)
+                                          afterKeys();
+                                      QFile(marker).open(QIODevice::WriteOnly);
+                                  },
                                   Qt::QueuedConnection);
     });
     platform::Shell shell;
@@ -135,6 +141,12 @@ TEST_F(InputHoldScopeTest, AfterAQuitNothingKeptIsDelivered)
         runLineTyping(field, QStringLiteral("a"));
         platform::Quit();
     }
+    QTest::qWait(100);
+    EXPECT_EQ(field.text(), QString());
+
+    // Without a scope: what one line held is dropped when quit was asked for during it.
+    platform::RuntimeInit(0, nullptr);
+    runLineTyping(field, QStringLiteral("b"), [] { platform::Quit(); });
     QTest::qWait(100);
     EXPECT_EQ(field.text(), QString());
 }
