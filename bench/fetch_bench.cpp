@@ -13,6 +13,7 @@
 
 #include "platform/files.h"
 #include "platform/shell.h"
+#include "platform/testing.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
@@ -70,7 +71,7 @@ Run appFetch(int pages)
     app::Initialize();
     platform::RunFrameworkInitialization(app::Startup);
     Window1* window = Window1::implicitInstance();
-    window->control<platform::PopupMenu>(QStringLiteral("profilemenu")).SetListIndex(1);
+    platform::test::SetListIndex(window->control<platform::PopupMenu>(QStringLiteral("profilemenu")), 1);
     const QString output = env.path(QStringLiteral("app.txt"));
     dialogs.saveAnswers.push_back(output);
 

@@ -3,6 +3,8 @@
 // within 12 x the smaller.
 #include "bench_support.h"
 
+#include "platform/testing.h"
+
 #include <cstdio>
 
 namespace {
@@ -20,7 +22,8 @@ double listSeconds(int count)
     app::Initialize();
     platform::RunFrameworkInitialization(app::Startup);
     const double seconds = bench::secondsSince(start);
-    const int rows = Window1::implicitInstance()->control<platform::PopupMenu>(QStringLiteral("profilemenu")).ListCount();
+    const int rows = platform::test::ListCount(
+        Window1::implicitInstance()->control<platform::PopupMenu>(QStringLiteral("profilemenu")));
     app::Finalize();
     if (rows != count + 1)
         std::printf("warning: %d rows listed, expected %d\n", rows - 1, count);

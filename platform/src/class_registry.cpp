@@ -1,6 +1,7 @@
 #include "platform/class_registry.h"
 
 #include "runtime_private.h"
+#include "testing_private.h"
 
 #include <map>
 #include <memory>
@@ -44,13 +45,7 @@ const ClassRecord* FindClass(const QString& fullName)
     return it == r.byName.end() ? nullptr : it->second;
 }
 
-QStringList ClassRecordOrder()
-{
-    QStringList names;
-    for (const auto& record : registry().inOrder)
-        names << record->fullName;
-    return names;
-}
+const std::vector<std::unique_ptr<ClassRecord>>& detail::ClassRecordsInOrder() { return registry().inOrder; }
 
 const ClassRecord* ApplicationClass() { return RegisterClass(QStringLiteral("Application"), nullptr); }
 const ClassRecord* WindowClass() { return RegisterClass(QStringLiteral("Window"), nullptr); }

@@ -7,6 +7,4 @@ namespace platform {
 
 void Clipboard::SetText(const QString& text) { QGuiApplication::clipboard()->setText(text); }
 
-QString Clipboard::Text() const { return QGuiApplication::clipboard()->text(); }
-
 } // namespace platform

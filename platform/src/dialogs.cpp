@@ -1,6 +1,8 @@
 #include "platform/dialogs.h"
 
 #include "platform/runtime.h"
+#include "platform/testing.h"
+#include "testing_private.h"
 
 #include <QApplication>
 #include <QDir>
@@ -10,21 +12,19 @@
 
 namespace platform {
 
-namespace {
-DialogSeam* seam = nullptr;
+test::DialogSeam* detail::dialogSeam = nullptr;
 
+namespace {
 // The program's file types are all "text/any": any file may be chosen.
 QString qtFilter(const QString&) { return QStringLiteral("All files (*)"); }
 } // namespace
-
-void SetDialogSeam(DialogSeam* newSeam) { seam = newSeam; }
 
 void MsgBox(const QString& text)
 {
     // Once the user has asked to quit, nothing more is put in front of them.
     if (QuitRequested())
         return;
-    if (seam) {
+    if (test::DialogSeam* seam = detail::dialogSeam) {
         seam->message(text);
         return;
     }
@@ -42,7 +42,7 @@ void Beep()
 {
     if (QuitRequested())
         return;
-    if (seam) {
+    if (test::DialogSeam* seam = detail::dialogSeam) {
         seam->beep();
         return;
     }
@@ -54,7 +54,7 @@ std::unique_ptr<FolderItem> GetSaveFolderItem(const QString& filter, const QStri
     if (QuitRequested())
         return nullptr;
     std::optional<QString> chosen;
-    if (seam) {
+    if (test::DialogSeam* seam = detail::dialogSeam) {
         chosen = seam->saveFile(filter, defaultName);
     } else {
         // Qt's own dialog, the same on every desktop; it asks before replacing a file.

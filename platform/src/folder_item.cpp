@@ -36,8 +36,6 @@ std::unique_ptr<FolderItem> FolderItem::Parent() const
 
 bool FolderItem::Exists() const { return QFileInfo::exists(path_); }
 
-bool FolderItem::Directory() const { return QFileInfo(path_).isDir(); }
-
 QString FolderItem::Name() const
 {
     const qsizetype slash = path_.lastIndexOf(u'/');

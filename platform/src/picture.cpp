@@ -8,7 +8,4 @@ Picture::Picture(const QImage& image) : image_(std::make_unique<const QImage>(im
 
 Picture::~Picture() = default;
 
-int Picture::Width() const { return image_->width(); }
-int Picture::Height() const { return image_->height(); }
-
 } // namespace platform

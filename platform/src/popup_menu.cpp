@@ -28,11 +28,6 @@ int PopupMenu::ListIndex() const
     return w ? w->currentIndex() : -1;
 }
 
-void PopupMenu::SetListIndex(int index)
-{
-    static_cast<QComboBox&>(constructedWidget("popup menu")).setCurrentIndex(index);
-}
-
 QString PopupMenu::Text() const
 {
     QComboBox* w = comboOf(*this);
@@ -51,18 +46,6 @@ void PopupMenu::setRows(const QStringList& rows)
     auto& combo = static_cast<QComboBox&>(constructedWidget("popup menu"));
     combo.clear();
     addRowsKeepingSelection(combo, rows);
-}
-
-int PopupMenu::ListCount() const
-{
-    QComboBox* w = comboOf(*this);
-    return w ? w->count() : 0;
-}
-
-QString PopupMenu::List(int row) const
-{
-    QComboBox* w = comboOf(*this);
-    return w ? w->itemText(row) : QString();
 }
 
 } // namespace platform

@@ -38,10 +38,4 @@ void ProgressBar::SetMaximum(int maximum)
     showClamped(static_cast<QProgressBar*>(widget()), value_, maximum_);
 }
 
-int ProgressBar::ShownValue() const
-{
-    auto* bar = static_cast<QProgressBar*>(widget());
-    return bar ? bar->value() : std::clamp(value_, 0, std::max(0, maximum_));
-}
-
 } // namespace platform

@@ -36,10 +36,6 @@ QWidget& RectControl::constructedWidget(const char* what) const
     return *widget_;
 }
 
-int RectControl::Left() const { return widget_ ? widget_->x() : 0; }
-int RectControl::Top() const { return widget_ ? widget_->y() : 0; }
-int RectControl::Width() const { return widget_ ? widget_->width() : 0; }
-int RectControl::Height() const { return widget_ ? widget_->height() : 0; }
 bool RectControl::Enabled() const { return widget_ ? widget_->isEnabled() : true; }
 
 void RectControl::Refresh()

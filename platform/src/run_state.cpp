@@ -5,6 +5,7 @@
 #include "application_start.h"
 #include "quit_signals.h"
 #include "runtime_private.h"
+#include "testing_private.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -113,7 +114,7 @@ void RuntimeRun()
 
 void RuntimeRegisterAppObject(std::unique_ptr<Application> app) { state().app = std::move(app); }
 
-Application* App() { return state().app.get(); }
+Application* detail::AppObject() { return state().app.get(); }
 
 void YieldToNextThread() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 

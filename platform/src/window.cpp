@@ -42,8 +42,6 @@ Window::~Window()
     menuView_.reset();
 }
 
-QMainWindow* Window::qtWindow() const { return qtWindow_.get(); }
-
 detail::WindowWidget& Window::constructedWindow() const
 {
     if (!qtWindow_)
@@ -138,10 +136,7 @@ void Window::UpdateNow()
         QCoreApplication::sendPostedEvents(qtWindow_.get(), QEvent::UpdateRequest);
 }
 
-QString Window::Title() const { return qtWindow_ ? qtWindow_->windowTitle() : QString(); }
 bool Window::Visible() const { return qtWindow_ && qtWindow_->isVisible(); }
-int Window::Width() const { return content_ ? content_->width() : 0; }
-int Window::Height() const { return content_ ? content_->height() : 0; }
 
 RectControl* RuntimeWindowControlByName(const Window* window, const QString& name)
 {

@@ -5,6 +5,8 @@
 // app::Initialize gives them.
 #include "support/app_harness.h"
 
+#include "platform/testing.h"
+
 using namespace pwtest;
 
 TEST(StartUp, BuildsClassesThenOpensOneWindow)
@@ -13,7 +15,7 @@ TEST(StartUp, BuildsClassesThenOpensOneWindow)
     AppHarness harness;
     harness.start();
 
-    const QStringList classes = platform::ClassRecordOrder();
+    const QStringList classes = platform::test::ClassRecordOrder();
     ASSERT_GE(classes.size(), 3);
     EXPECT_EQ(classes.mid(classes.size() - 3),
               (QStringList{"App", "Window1.Window1", "MenuBar1.MenuBar1"}));
@@ -27,8 +29,8 @@ TEST(StartUp, BuildsClassesThenOpensOneWindow)
     EXPECT_EQ(second->Controls().size(), 9u);
 
     // One menu bar, built before the window, shared by the application and the window.
-    ASSERT_NE(platform::App(), nullptr);
-    EXPECT_EQ(platform::App()->GetMenuBar(), MenuBar1::existingInstance());
+    ASSERT_NE(platform::test::App(), nullptr);
+    EXPECT_EQ(platform::test::App()->GetMenuBar(), MenuBar1::existingInstance());
     EXPECT_EQ(first->GetMenuBar(), MenuBar1::existingInstance());
 
     // Before any list is loaded both arrays hold one empty element (here the list did

@@ -1,6 +1,8 @@
 // The menu bar as the user meets it in the open window.
 #include "support/app_harness.h"
 
+#include "platform/testing.h"
+
 #include <QAction>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -31,7 +33,7 @@ TEST(MenuBar, ShowsFileAndEditAndCtrlQQuits)
     StoreKey(kValidKey.toLatin1());
     AppHarness harness;
     harness.start();
-    QMenuBar* bar = harness.window().qtWindow()->menuBar();
+    QMenuBar* bar = platform::test::QtWindow(harness.window())->menuBar();
     const QList<QAction*> menus = bar->actions();
     ASSERT_EQ(menus.size(), 2);
     EXPECT_EQ(menus[0]->text(), QStringLiteral("&File"));
@@ -41,14 +43,14 @@ TEST(MenuBar, ShowsFileAndEditAndCtrlQQuits)
               (QStringList{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V", "&Delete\t", "-",
                            "Select &All\tCtrl+A"}));
     // The application object and the window share the one bar.
-    EXPECT_EQ(platform::App()->GetMenuBar(), harness.window().GetMenuBar());
+    EXPECT_EQ(platform::test::App()->GetMenuBar(), harness.window().GetMenuBar());
 
     // Ctrl+Q typed in the key field reaches the quit item; the next run starts afresh.
     struct NextRun {
         ~NextRun() { platform::RuntimeInit(0, nullptr); }
     } nextRun;
-    harness.window().qtWindow()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(harness.window().qtWindow()));
+    platform::test::QtWindow(harness.window())->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(platform::test::QtWindow(harness.window())));
     EXPECT_FALSE(platform::QuitRequested());
     QTest::keyClick(harness.keyField().widget(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_TRUE(platform::QuitRequested());

@@ -5,6 +5,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/exceptions.h"
+#include "platform/testing.h"
 
 #include <QAction>
 #include <QApplication>
@@ -67,7 +68,7 @@ TEST(StartUp, FileQuitEndsTheEventLoopWithStatusZeroAndWritesNothing)
     bool loopRan = false;
     QTimer::singleShot(0, [&loopRan] {
         loopRan = true;
-        QMainWindow* window = Window1::implicitInstance()->qtWindow();
+        QMainWindow* window = platform::test::QtWindow(*Window1::implicitInstance());
         QAction* quit = findAction(window->menuBar(), QStringLiteral("&Quit"));
         ASSERT_NE(quit, nullptr);
         quit->trigger();
@@ -88,7 +89,7 @@ TEST(StartUp, ClosingTheWindowEndsTheEventLoopWithStatusZeroAndWritesNothing)
     const QByteArray before = PrefsBytes();
     AppHarness harness;
     app::Initialize();
-    QTimer::singleShot(0, [] { Window1::implicitInstance()->qtWindow()->close(); });
+    QTimer::singleShot(0, [] { platform::test::QtWindow(*Window1::implicitInstance())->close(); });
     // Should the close not end the loop, this ends it and the flag shows it. Bound to this
     // test's scope: a timer left for a later test would end its loop and write here.
     QObject scope;
@@ -125,7 +126,8 @@ TEST(StartUp, ASignalFromOutsideEndsTheEventLoopWithStatusZeroAndWritesNothing)
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, &scope, [&] {
             auto* window = static_cast<Window1*>(platform::GetImplicitWindow(QStringLiteral("Window1.Window1")));
-            if (!window || window->control<platform::PopupMenu>(QStringLiteral("profilemenu")).ListCount() < 3)
+            if (!window ||
+                platform::test::ListCount(window->control<platform::PopupMenu>(QStringLiteral("profilemenu"))) < 3)
                 return;
             poll.stop();
             listed = true;

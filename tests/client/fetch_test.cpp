@@ -4,6 +4,8 @@
 #include "client/quit_support.h"
 #include "support/signal_catcher.h"
 
+#include "platform/testing.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMainWindow>
@@ -61,9 +63,9 @@ protected:
         StoreKey(script.validKey.toLatin1());
         harness = std::make_unique<AppHarness>(script);
         harness->start();
-        ASSERT_EQ(harness->profileMenu().ListCount(), 2);
-        harness->profileMenu().SetListIndex(1);
-        harness->platformMenu().SetListIndex(platformRow);
+        ASSERT_EQ(platform::test::ListCount(harness->profileMenu()), 2);
+        platform::test::SetListIndex(harness->profileMenu(), 1);
+        platform::test::SetListIndex(harness->platformMenu(), platformRow);
         harness->service.clearRequests();
         harness->dialogs.messages.clear();
         auto* bar = qobject_cast<QProgressBar*>(harness->bar().widget());
@@ -517,7 +519,7 @@ TEST(FetchTotal, TheNumberReadFromTheDetailsDrivesThePages)
             return FakeService::scriptedAnswer(script, request);
         });
         harness.start();
-        harness.profileMenu().SetListIndex(1);
+        platform::test::SetListIndex(harness.profileMenu(), 1);
         harness.dialogs.messages.clear();
         const QString output = ScratchFolder() + QStringLiteral("/out.txt");
         WriteFile(output, "old content\n");
@@ -602,7 +604,7 @@ TEST_P(EndedFetch, EndsAtOnceWithWholePagesAndNothingLeftRunning)
     std::set<pid_t> lineProcesses;
     QStringList temporaryWhileRunning;
     std::chrono::steady_clock::time_point endedAt;
-    QMainWindow* window = harness->window().qtWindow();
+    QMainWindow* window = platform::test::QtWindow(harness->window());
     const bool stallsDetails = c.stalls == Stalls::Details;
     harness->service.setHandler([&, script, stallsDetails, ends = c.ends, signal = c.signal](const Request& request) {
         const bool details = request.path == QStringLiteral("/api/profile/details");

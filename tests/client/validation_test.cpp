@@ -7,6 +7,8 @@
 #include "client/command_lines.h"
 
 #include "platform/clipboard.h"
+#include "platform/dialogs.h"
+#include "platform/testing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -72,8 +74,8 @@ TEST_F(ValidateMode, RefusesEveryAnswerThatListsNoProfile)
         EXPECT_EQ(harness.dialogs.messages, std::vector<QString>{kRefused});
         EXPECT_EQ(harness.button().Caption(), QStringLiteral("Validate API Key"));
         EXPECT_FALSE(QFileInfo::exists(PrefsFilePath()));
-        EXPECT_EQ(harness.profileMenu().ListCount(), 1);
-        EXPECT_EQ(platform::Clipboard().Text(), commands::ProfileList(harness.keyField().Text()));
+        EXPECT_EQ(platform::test::ListCount(harness.profileMenu()), 1);
+        EXPECT_EQ(platform::test::Text(platform::Clipboard()), commands::ProfileList(harness.keyField().Text()));
     }
 }
 
@@ -127,8 +129,8 @@ TEST_P(Unreachable, DuringTheCheckIsToldAsSuchAndStoresNothing)
     EXPECT_EQ(harness.dialogs.messages, std::vector<QString>{kUnreachable});
     EXPECT_EQ(harness.button().Caption(), QStringLiteral("Validate API Key"));
     EXPECT_FALSE(QFileInfo::exists(PrefsFilePath()));
-    EXPECT_EQ(harness.profileMenu().ListCount(), 1);
-    EXPECT_EQ(platform::Clipboard().Text(), commands::ProfileList(kValidKey, {5, 1}));
+    EXPECT_EQ(platform::test::ListCount(harness.profileMenu()), 1);
+    EXPECT_EQ(platform::test::Text(platform::Clipboard()), commands::ProfileList(kValidKey, {5, 1}));
     EXPECT_LT(PeakMegabytes(), 256);   // whatever the service sends
 }
 
@@ -145,9 +147,9 @@ TEST_P(Unreachable, AtOpeningWithAStoredKeyIsToldOnce)
     harness.start({5, 1});
     EXPECT_EQ(harness.dialogs.messages, std::vector<QString>{kUnreachable});
     EXPECT_EQ(harness.button().Caption(), QStringLiteral("Fetch Via API"));
-    EXPECT_EQ(harness.profileMenu().ListCount(), 1);
+    EXPECT_EQ(platform::test::ListCount(harness.profileMenu()), 1);
     EXPECT_EQ(PrefsBytes(), stored);
-    EXPECT_EQ(platform::Clipboard().Text(), commands::ProfileList(kValidKey, {5, 1}));
+    EXPECT_EQ(platform::test::Text(platform::Clipboard()), commands::ProfileList(kValidKey, {5, 1}));
     EXPECT_LT(PeakMegabytes(), 256);
 }
 
@@ -163,7 +165,7 @@ TEST(ProfileList, AStoredKeyTheServiceRefusesIsSilentAtOpening)
         harness.service.answerAll(Answer{status, "<error>Invalid API key</error>"});
         harness.start();
         EXPECT_TRUE(harness.dialogs.messages.empty());
-        EXPECT_EQ(harness.profileMenu().ListCount(), 1);
+        EXPECT_EQ(platform::test::ListCount(harness.profileMenu()), 1);
         EXPECT_EQ(harness.service.requestsTo(QStringLiteral("/api/profile/list_all")).size(), 1u);
     }
     QFile::remove(PrefsFilePath());
@@ -185,7 +187,7 @@ TEST_P(QuitDuringCheck, EndsItTellingAndStoringNothing)
     harness.start();
     harness.dialogs.messages.clear();
     service::requestLimits = {5, 1};   // should the quit not get through, the check fails in seconds
-    QMainWindow* window = harness.window().qtWindow();
+    QMainWindow* window = platform::test::QtWindow(harness.window());
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     std::chrono::steady_clock::time_point quitAt;
@@ -212,7 +214,7 @@ TEST_P(QuitDuringCheck, EndsItTellingAndStoringNothing)
     EXPECT_TRUE(harness.dialogs.messages.empty());
     EXPECT_EQ(harness.button().Caption(), QStringLiteral("Validate API Key"));
     EXPECT_FALSE(QFileInfo::exists(PrefsFilePath()));
-    EXPECT_EQ(harness.profileMenu().ListCount(), 1);
+    EXPECT_EQ(platform::test::ListCount(harness.profileMenu()), 1);
     EXPECT_TRUE(AllEnded(RunningDescendants()));
 }
 
@@ -233,7 +235,7 @@ TEST(ProfileList, AQuitDuringTheListAtOpeningEndsItTellingNothing)
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
     ASSERT_TRUE(platform::QuitRequested());
     EXPECT_TRUE(harness.dialogs.messages.empty());
-    EXPECT_EQ(harness.profileMenu().ListCount(), 1);
+    EXPECT_EQ(platform::test::ListCount(harness.profileMenu()), 1);
     EXPECT_TRUE(AllEnded(RunningDescendants()));
     QFile::remove(PrefsFilePath());
 }
@@ -248,7 +250,7 @@ TEST_F(ValidateMode, AKeyOverTwoHundredFiftyFiveBytesIsListedAndToldOnceNotStore
     harness.click();
     EXPECT_EQ(harness.dialogs.messages, (std::vector<QString>{QStringLiteral("API Key Validated!"), kTooLong}));
     EXPECT_EQ(harness.button().Caption(), QStringLiteral("Fetch Via API"));
-    EXPECT_EQ(harness.profileMenu().ListCount(), 3);
+    EXPECT_EQ(platform::test::ListCount(harness.profileMenu()), 3);
     EXPECT_FALSE(QFileInfo::exists(PrefsFilePath()));
 }
 
@@ -263,7 +265,7 @@ TEST_F(ValidateMode, AcceptsAListingKeyStoresItAndListsTheProfiles)
               (QStringList{"Select One", "Acme Corp: EU/North", "Beta"}));
     // Asked twice: once to validate, once to list.
     EXPECT_EQ(harness.service.requestsTo(QStringLiteral("/api/profile/list_all")).size(), 2u);
-    EXPECT_EQ(platform::Clipboard().Text(), commands::ProfileList(kValidKey));
+    EXPECT_EQ(platform::test::Text(platform::Clipboard()), commands::ProfileList(kValidKey));
 }
 
 // The user goes on typing in the key field while the key is checked and while the
@@ -320,7 +322,7 @@ TEST_F(ValidateMode, AShortKeyThatTheServiceAcceptsIsListedButNotStored)
     harness.keyField().SetText(QStringLiteral("short"));
     harness.click();
     EXPECT_EQ(harness.button().Caption(), QStringLiteral("Fetch Via API"));
-    EXPECT_EQ(harness.profileMenu().ListCount(), 3);
+    EXPECT_EQ(platform::test::ListCount(harness.profileMenu()), 3);
     EXPECT_FALSE(QFileInfo::exists(PrefsFilePath()));
 }
 
@@ -379,10 +381,10 @@ TEST(ProfileList, AnEmptyAnswerChangesNothing)
     harness.start();
     harness.keyField().SetText(kValidKey);
     harness.window().loadProfile();
-    EXPECT_EQ(harness.profileMenu().ListCount(), 1);
+    EXPECT_EQ(platform::test::ListCount(harness.profileMenu()), 1);
     EXPECT_EQ(harness.window().profiles, QStringList{QString()});
     EXPECT_FALSE(QFileInfo::exists(PrefsFilePath()));
-    EXPECT_EQ(platform::Clipboard().Text(), commands::ProfileList(kValidKey));
+    EXPECT_EQ(platform::test::Text(platform::Clipboard()), commands::ProfileList(kValidKey));
 }
 
 namespace {
@@ -447,12 +449,12 @@ TEST(HostileValues, ProfileIdsFromTheServiceReachItExactlyAndRunNothing)
         return FakeService::scriptedAnswer(script, request);
     });
     harness.start();
-    ASSERT_EQ(harness.profileMenu().ListCount(), values.size() + 1);
+    ASSERT_EQ(platform::test::ListCount(harness.profileMenu()), values.size() + 1);
     const QString output = ScratchFolder() + QStringLiteral("/out.txt");
     for (int i = 0; i < values.size(); ++i) {
         SCOPED_TRACE(values[i].toStdString());
         harness.service.clearRequests();
-        harness.profileMenu().SetListIndex(i + 1);
+        platform::test::SetListIndex(harness.profileMenu(), i + 1);
         harness.dialogs.saveAnswers.push_back(output);
         harness.click();
         const std::vector<Request> requests = harness.service.requests();
@@ -482,16 +484,16 @@ TEST(FetchModeClick, ProposesANameFromProfileAndPlatformAndACancelEndsTheClick)
     AppHarness harness;
     harness.start();
     harness.service.clearRequests();
-    harness.profileMenu().SetListIndex(1);   // Acme Corp: EU/North
-    harness.platformMenu().SetListIndex(2);  // Video
+    platform::test::SetListIndex(harness.profileMenu(), 1);   // Acme Corp: EU/North
+    platform::test::SetListIndex(harness.platformMenu(), 2);  // Video
     harness.click();   // no answer scripted: the dialog is cancelled
     EXPECT_EQ(harness.dialogs.saveDefaultNames, std::vector<QString>{QStringLiteral("pw_AcmeCorpEUNorthVideo.txt")});
     EXPECT_EQ(harness.dialogs.saveFilters, std::vector<QString>{QStringLiteral("text/any")});
     EXPECT_TRUE(harness.dialogs.messages.empty());
     EXPECT_TRUE(harness.service.requests().empty());
 
-    harness.profileMenu().SetListIndex(2);   // Beta
-    harness.platformMenu().SetListIndex(3);  // Facebook
+    platform::test::SetListIndex(harness.profileMenu(), 2);   // Beta
+    platform::test::SetListIndex(harness.platformMenu(), 3);  // Facebook
     harness.click();
     EXPECT_EQ(harness.dialogs.saveDefaultNames.back(), QStringLiteral("pw_BetaFacebook.txt"));
 }
@@ -504,18 +506,18 @@ namespace {
 // does not take the name fails the test instead of hanging it.
 class RealDialogs {
 public:
-    explicit RealDialogs(platform::DialogSeam* scripted) : scripted_(scripted)
+    explicit RealDialogs(platform::test::DialogSeam* scripted) : scripted_(scripted)
     {
         // A quit outside an event loop (a window closed as an earlier test ended) leaves
         // Qt's own flag set, and a modal dialog would return at once without showing: an
         // event loop that starts and ends clears it.
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
         QCoreApplication::exec();
-        platform::SetDialogSeam(nullptr);
+        platform::test::SetDialogSeam(nullptr);
         QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] { answer(); });
         poll_.start(10);
     }
-    ~RealDialogs() { platform::SetDialogSeam(scripted_); }
+    ~RealDialogs() { platform::test::SetDialogSeam(scripted_); }
     RealDialogs(const RealDialogs&) = delete;
     RealDialogs& operator=(const RealDialogs&) = delete;
 
@@ -547,7 +549,7 @@ private:
         }
     }
 
-    platform::DialogSeam* scripted_;
+    platform::test::DialogSeam* scripted_;
     QTimer poll_;
     QPointer<QFileDialog> pressed_;
     QElapsedTimer pressedAt_;
@@ -607,9 +609,9 @@ TEST(FetchModeClick, AHostileProfileNameWritesTheOfferedFileAndNoOther)
     StoreKey(script.validKey.toLatin1());
     AppHarness harness(script);
     harness.start();
-    ASSERT_EQ(harness.profileMenu().ListCount(), 2);
-    harness.profileMenu().SetListIndex(1);
-    harness.platformMenu().SetListIndex(0);   // Microblogging
+    ASSERT_EQ(platform::test::ListCount(harness.profileMenu()), 2);
+    platform::test::SetListIndex(harness.profileMenu(), 1);
+    platform::test::SetListIndex(harness.platformMenu(), 0);   // Microblogging
     const QString home = homeFolder();
     const QString offered = QStringLiteral("pw_Evil.bash_profileMicroblogging.txt");
     {

@@ -1,6 +1,7 @@
 #include "platform/exceptions.h"
 #include "platform/files.h"
 #include "platform/shell.h"
+#include "platform/testing.h"
 
 #include "support/test_env.h"
 
@@ -63,17 +64,17 @@ TEST(FolderItemTest, ChildParentAndName)
     const QString folder = pwtest::ScratchFolder();
     const FolderItem dir(folder);
     EXPECT_TRUE(dir.Exists());
-    EXPECT_TRUE(dir.Directory());
+    EXPECT_TRUE(platform::test::Directory(dir));
 
     const auto prefs = dir.Child(pwtest::PrefsFileName());
     ASSERT_NE(prefs, nullptr);
     EXPECT_EQ(prefs->NativePath(), folder + u'/' + pwtest::PrefsFileName());
     EXPECT_EQ(prefs->Name(), pwtest::PrefsFileName());
     EXPECT_FALSE(prefs->Exists());
-    EXPECT_FALSE(prefs->Directory());
+    EXPECT_FALSE(platform::test::Directory(*prefs));
     writeFile(prefs->NativePath(), "x");
     EXPECT_TRUE(prefs->Exists());
-    EXPECT_FALSE(prefs->Directory());
+    EXPECT_FALSE(platform::test::Directory(*prefs));
     ASSERT_NE(prefs->Parent(), nullptr);
     EXPECT_EQ(prefs->Parent()->NativePath(), folder);
 
@@ -120,8 +121,8 @@ TEST(FolderItemTest, OpenAsPicture)
     ASSERT_NE(resources, nullptr);
     const auto logo = resources->Child(QStringLiteral("pondwhirl_logo_transparent_logo.png"))->OpenAsPicture();
     ASSERT_NE(logo, nullptr);
-    EXPECT_GT(logo->Width(), 0);
-    EXPECT_GT(logo->Height(), 0);
+    EXPECT_GT(platform::test::Width(*logo), 0);
+    EXPECT_GT(platform::test::Height(*logo), 0);
 
     const QString folder = pwtest::ScratchFolder();
     writeFile(folder + QStringLiteral("/not-a.png"), "plain text, no picture");
@@ -137,7 +138,7 @@ TEST(FolderItemTest, ResourcesFolderBesideTheExecutable)
     EXPECT_EQ(resources->NativePath(),
               QDir::cleanPath(QCoreApplication::applicationDirPath() +
                               QStringLiteral("/../share/pondwhirl-downloader/Resources")));
-    EXPECT_TRUE(resources->Directory());
+    EXPECT_TRUE(platform::test::Directory(*resources));
 
     const QString saved = QCoreApplication::applicationName();
     const auto restore = qScopeGuard([&] { QCoreApplication::setApplicationName(saved); });
@@ -328,7 +329,7 @@ TEST(BinaryStreamTest, CloseFailureIsReportedAndLeavesNoTemporary)
     const int error = ioErrorOf([&] { blocked->Close(); });
     EXPECT_TRUE(error == EISDIR || error == ENOTEMPTY || error == EEXIST) << error;
     EXPECT_EQ(blocked->LastErrorCode(), error);
-    EXPECT_TRUE(item->Directory());
+    EXPECT_TRUE(platform::test::Directory(*item));
     ASSERT_TRUE(QDir(folder).rmdir(QStringLiteral("prefs")));
     EXPECT_TRUE(entries(folder).isEmpty());
 }

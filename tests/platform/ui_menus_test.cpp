@@ -3,6 +3,7 @@
 #include "platform/exceptions.h"
 #include "platform/menus.h"
 #include "platform/runtime.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 
 #include <QApplication>
@@ -89,7 +90,7 @@ TEST(MenuView, ShowsTheTreeWithMnemonicsShortcutsAndSeparators)
     window.Constructor();
     EXPECT_EQ(window.GetMenuBar(), bar.get());
 
-    auto* qtBar = qobject_cast<QMenuBar*>(window.qtWindow()->menuWidget());
+    auto* qtBar = qobject_cast<QMenuBar*>(platform::test::QtWindow(window)->menuWidget());
     ASSERT_NE(qtBar, nullptr);
     EXPECT_FALSE(qtBar->isNativeMenuBar());
     const QList<QAction*> menus = qtBar->actions();
@@ -112,8 +113,8 @@ TEST(MenuView, ShowsTheTreeWithMnemonicsShortcutsAndSeparators)
             EXPECT_EQ(actions[i]->shortcut(), QKeySequence(shortcut));
         }
     }
-    EXPECT_EQ(ActionNamed(window.qtWindow(), "FileQuit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-    EXPECT_EQ(ActionNamed(window.qtWindow(), "EditClear")->shortcut(), QKeySequence());
+    EXPECT_EQ(ActionNamed(platform::test::QtWindow(window), "FileQuit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(ActionNamed(platform::test::QtWindow(window), "EditClear")->shortcut(), QKeySequence());
 }
 
 TEST(MenuView, QuitItemEndsTheEventLoop)
@@ -123,7 +124,7 @@ TEST(MenuView, QuitItemEndsTheEventLoop)
     TestWindow window;
     window.onLayout = [&](TestWindow& w) { w.SetMenuBar(bar.get()); };
     window.Constructor();
-    QAction* quit = ActionNamed(window.qtWindow(), "FileQuit");
+    QAction* quit = ActionNamed(platform::test::QtWindow(window), "FileQuit");
     ASSERT_NE(quit, nullptr);
     EXPECT_FALSE(platform::QuitRequested());
 
@@ -156,13 +157,13 @@ protected:
                                     Record().integer("TabIndex", 1).integer("Top", 40).bytes());
         };
         window.Constructor();
-        window.qtWindow()->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.qtWindow()));
+        platform::test::QtWindow(window)->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(platform::test::QtWindow(window)));
         field = static_cast<QLineEdit*>(window.ControlByName("field")->widget());
         ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == field; }, 5000));
     }
 
-    QAction* item(const char* name) { return ActionNamed(window.qtWindow(), name); }
+    QAction* item(const char* name) { return ActionNamed(platform::test::QtWindow(window), name); }
 
     std::unique_ptr<platform::MenuBar> bar = StandardMenuBar();
     TestWindow window;

@@ -1,6 +1,7 @@
 #include "ui_test_window.h"
 
 #include "platform/properties.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 
 #include <QWidget>
@@ -132,7 +133,7 @@ TEST(PropertyTables, EachControlTakesTheHeadAndItsOwnEntries)
     EXPECT_EQ(static_cast<platform::PopupMenu&>(*window.ControlByName("popup")).Text(), "b");
     EXPECT_EQ(static_cast<platform::StaticText&>(*window.ControlByName("label")).Text(), "Profile:");
     EXPECT_EQ(static_cast<platform::PushButton&>(*window.ControlByName("button")).Caption(), "Fetch Via API");
-    EXPECT_EQ(static_cast<platform::ProgressBar&>(*window.ControlByName("bar")).ShownValue(), 40);
+    EXPECT_EQ(platform::test::ShownValue(static_cast<platform::ProgressBar&>(*window.ControlByName("bar"))), 40);
 
     // Each class declares its own entries only.
     EXPECT_THROW(platform::SetProperties(*window.ControlByName("field"), Record().string("Caption", "x").bytes()),

@@ -4,6 +4,7 @@
 
 #include "platform/exceptions.h"
 #include "platform/runtime.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 
 #include <QApplication>
@@ -33,7 +34,7 @@ TEST(ClassRecords, AreBuiltOnceFrameworkClassesFirst)
     EXPECT_EQ(platform::FindClass("Window1.Window1"), window);
     EXPECT_EQ(platform::FindClass("Window2.Window2"), nullptr);
 
-    const QStringList order = platform::ClassRecordOrder();
+    const QStringList order = platform::test::ClassRecordOrder();
     EXPECT_EQ(order.count("App"), 1);
     EXPECT_EQ(order.count("Window"), 1);
     for (const char* framework : {"Application", "Window", "MenuBar"})
@@ -91,7 +92,7 @@ TEST(UnhandledException, ThrownInAnActionHandlerStopsAtTheEventLoop)
         });
     };
     window.Constructor();
-    window.qtWindow()->show();
+    platform::test::QtWindow(window)->show();
     auto* button = static_cast<QPushButton*>(window.ControlByName("button")->widget());
 
     bool ranAfterClick = false;
@@ -134,10 +135,10 @@ TEST(Runtime, StartUpRunAndShutDownInOrder)
         window = owned.get();
         platform::adoptWindow(std::move(owned));   // the runtime destroys it at shut-down
         window->Constructor();
-        qtWindow = window->qtWindow();
+        qtWindow = platform::test::QtWindow(*window);
     });
     EXPECT_EQ(startups, 1);
-    ASSERT_NE(platform::App(), nullptr);
+    ASSERT_NE(platform::test::App(), nullptr);
     EXPECT_EQ(platform::GetImplicitWindow("TestWindow.TestWindow"), window);
     EXPECT_EQ(platform::GetImplicitWindow("Window1.Window1"), nullptr);
 
@@ -151,7 +152,7 @@ TEST(Runtime, StartUpRunAndShutDownInOrder)
     EXPECT_TRUE(qtWindow.isNull());
     EXPECT_EQ(platform::GetImplicitWindow("TestWindow.TestWindow"), nullptr);
     EXPECT_EQ(platform::RuntimeExit(), 0);
-    EXPECT_EQ(platform::App(), nullptr);
+    EXPECT_EQ(platform::test::App(), nullptr);
     // The tests' own QApplication is not the runtime's to destroy.
     EXPECT_NE(QCoreApplication::instance(), nullptr);
 }
@@ -164,7 +165,7 @@ TEST(Runtime, ExitStatusIsOneAfterAnUnhandledExceptionAndWindowsGoFirst)
     TestWindow* window = owned.get();
     platform::adoptWindow(std::move(owned));
     window->Constructor();
-    QPointer<QWidget> qtWindow = window->qtWindow();
+    QPointer<QWidget> qtWindow = platform::test::QtWindow(*window);
     platform::UnhandledException(std::make_exception_ptr(platform::NilObjectException()));
     EXPECT_EQ(platform::RuntimeExit(), 1);
     EXPECT_TRUE(qtWindow.isNull());

@@ -2,6 +2,7 @@
 
 #include "platform/exceptions.h"
 #include "platform/menus.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 
 #include <QApplication>
@@ -109,14 +110,14 @@ TEST(WindowProperties, ContentIsTheSizeUnderTheMenuBar)
     };
     window.Constructor();
 
-    QMainWindow* qt = window.qtWindow();
+    QMainWindow* qt = platform::test::QtWindow(window);
     ASSERT_NE(qt->menuWidget(), nullptr);
     const int barHeight = qt->menuWidget()->height();
     EXPECT_GT(barHeight, 0);
     EXPECT_TRUE(window.Visible());
-    EXPECT_EQ(window.Title(), "PondWhirl Data Downloader");
-    EXPECT_EQ(window.Width(), 332);
-    EXPECT_EQ(window.Height(), 225);
+    EXPECT_EQ(platform::test::Title(window), "PondWhirl Data Downloader");
+    EXPECT_EQ(platform::test::Width(window), 332);
+    EXPECT_EQ(platform::test::Height(window), 225);
     EXPECT_EQ(window.content()->geometry(), QRect(0, barHeight, 332, 225));
     EXPECT_EQ(qt->size(), QSize(332, 225 + barHeight));
     EXPECT_EQ(qt->minimumSize(), QSize(64, 64 + barHeight));
@@ -133,14 +134,14 @@ TEST(WindowProperties, ContentIsTheSizeUnderTheMenuBar)
     // Resizing moves and stretches no control, and the content follows the window.
     QWidget* button = window.ControlByName("button")->widget();
     qt->resize(500, 400 + barHeight);
-    EXPECT_EQ(window.Width(), 500);
-    EXPECT_EQ(window.Height(), 400);
+    EXPECT_EQ(platform::test::Width(window), 500);
+    EXPECT_EQ(platform::test::Height(window), 400);
     EXPECT_EQ(button->geometry(), QRect(23, 161, 289, 20));
 
     // The limits are the content's.
     qt->resize(10, 10);
-    EXPECT_EQ(window.Width(), 64);
-    EXPECT_EQ(window.Height(), 64);
+    EXPECT_EQ(platform::test::Width(window), 64);
+    EXPECT_EQ(platform::test::Height(window), 64);
 }
 
 TEST(WindowControls, SitAtTheirPositionsUnderTheBarStackedInCreationOrder)
@@ -161,10 +162,11 @@ TEST(WindowControls, SitAtTheirPositionsUnderTheBarStackedInCreationOrder)
     platform::RectControl* field = window.ControlByName("field");
     EXPECT_EQ(canvas->widget()->parentWidget(), window.content());
     EXPECT_EQ(field->widget()->geometry(), QRect(135, 63, 177, 22));
-    EXPECT_EQ((std::vector<int>{field->Left(), field->Top(), field->Width(), field->Height()}),
+    EXPECT_EQ((std::vector<int>{platform::test::Left(*field), platform::test::Top(*field),
+                                platform::test::Width(*field), platform::test::Height(*field)}),
               (std::vector<int>{135, 63, 177, 22}));
-    const int barHeight = window.qtWindow()->menuWidget()->height();
-    EXPECT_EQ(field->widget()->mapTo(window.qtWindow(), QPoint(0, 0)), QPoint(135, 63 + barHeight));
+    const int barHeight = platform::test::QtWindow(window)->menuWidget()->height();
+    EXPECT_EQ(field->widget()->mapTo(platform::test::QtWindow(window), QPoint(0, 0)), QPoint(135, 63 + barHeight));
 
     // Where the field lies over the canvas, the field is on top; beside it, the canvas.
     EXPECT_EQ(window.content()->childAt(140, 70), field->widget());
@@ -193,7 +195,7 @@ TEST(WindowControls, TabOrderFollowsTabIndexAndLabelsTakeNoFocus)
     for (const char* name : {"canvas", "label", "bar"})
         EXPECT_EQ(widget(name)->focusPolicy(), Qt::NoFocus) << name;
 
-    EXPECT_EQ(window.qtWindow()->focusWidget(), widget("popup"));
+    EXPECT_EQ(platform::test::QtWindow(window)->focusWidget(), widget("popup"));
     std::vector<QWidget*> chain;
     QWidget* w = widget("popup");
     do {
@@ -217,25 +219,25 @@ TEST(PopupMenu, RowsFromInitialValueSelectionAndAddedRows)
     auto& platforms = static_cast<platform::PopupMenu&>(*window.ControlByName("platforms"));
     auto& empty = static_cast<platform::PopupMenu&>(*window.ControlByName("empty"));
 
-    EXPECT_EQ(platforms.ListCount(), 4);
-    EXPECT_EQ(platforms.List(3), "Facebook");
+    EXPECT_EQ(platform::test::ListCount(platforms), 4);
+    EXPECT_EQ(platform::test::List(platforms, 3), "Facebook");
     EXPECT_EQ(platforms.ListIndex(), 0);
     EXPECT_EQ(platforms.Text(), "Microblogging");
-    platforms.SetListIndex(2);
+    platform::test::SetListIndex(platforms, 2);
     EXPECT_EQ(platforms.Text(), "Video");
     platforms.AddRow("Other");
-    EXPECT_EQ(platforms.ListCount(), 5);
-    EXPECT_EQ(platforms.List(4), "Other");
+    EXPECT_EQ(platform::test::ListCount(platforms), 5);
+    EXPECT_EQ(platform::test::List(platforms, 4), "Other");
     EXPECT_EQ(platforms.ListIndex(), 2);
 
     // Adding a row selects nothing: Qt alone would select the first row added.
-    EXPECT_EQ(empty.ListCount(), 0);
+    EXPECT_EQ(platform::test::ListCount(empty), 0);
     EXPECT_EQ(empty.ListIndex(), -1);
     EXPECT_EQ(empty.Text(), "");
     empty.AddRow("Select One");
     EXPECT_EQ(empty.ListIndex(), -1);
     EXPECT_EQ(empty.Text(), "");
-    empty.SetListIndex(0);
+    platform::test::SetListIndex(empty, 0);
     EXPECT_EQ(empty.Text(), "Select One");
 }
 
@@ -277,7 +279,7 @@ TEST(ProgressBar, KeepsAnyValueAndShowsItClampedToTheRange)
     };
     window.Constructor();
     auto& bar = static_cast<platform::ProgressBar&>(*window.ControlByName("bar"));
-    EXPECT_EQ(bar.ShownValue(), 0);
+    EXPECT_EQ(platform::test::ShownValue(bar), 0);
 
     // Each row follows the previous one: after an out-of-range value the bar still moves.
     const struct {
@@ -287,13 +289,13 @@ TEST(ProgressBar, KeepsAnyValueAndShowsItClampedToTheRange)
     for (const auto& step : steps) {
         bar.SetValue(step.value);
         EXPECT_EQ(bar.Value(), step.value);
-        EXPECT_EQ(bar.ShownValue(), step.shown) << step.value;
+        EXPECT_EQ(platform::test::ShownValue(bar), step.shown) << step.value;
         EXPECT_EQ(static_cast<QProgressBar*>(bar.widget())->value(), step.shown) << step.value;
     }
 
     bar.SetValue(150);
     bar.SetMaximum(200);
-    EXPECT_EQ(bar.ShownValue(), 150);
+    EXPECT_EQ(platform::test::ShownValue(bar), 150);
     EXPECT_EQ(bar.Maximum(), 200);
 }
 
@@ -318,7 +320,7 @@ TEST(PushButton, ClickAndPushRaiseActionAndTheButtonIsNotDefault)
         EXPECT_EQ(&sender, &button);
         ++actions;
     });
-    window.qtWindow()->show();
+    platform::test::QtWindow(window)->show();
     QTest::mouseClick(qt, Qt::LeftButton);
     EXPECT_EQ(actions, 1);
     button.Push();
@@ -370,14 +372,14 @@ TEST(WindowClose, QuitsTheApplicationEvenWhileAHandlerRuns)
     TestWindow window;
     window.onCreateControls = [](TestWindow& w) { w.make<platform::PushButton>("button"); };
     window.Constructor();
-    window.qtWindow()->show();
+    platform::test::QtWindow(window)->show();
     auto& button = static_cast<platform::PushButton&>(*window.ControlByName("button"));
 
     bool quitSeen = false;
     QElapsedTimer clock;
     button.InstallEventHandler("Action", [&](platform::PushButton&) {
         // The window manager's close arrives while the handler works and yields.
-        QCoreApplication::postEvent(window.qtWindow()->windowHandle(), new QCloseEvent);
+        QCoreApplication::postEvent(platform::test::QtWindow(window)->windowHandle(), new QCloseEvent);
         clock.start();
         while (!platform::QuitRequested() && clock.elapsed() < 5000)
             platform::YieldToNextThread();
@@ -394,9 +396,9 @@ TEST(WindowClose, WithNothingRunningEndsTheEventLoop)
     const auto restore = qScopeGuard(freshRun);
     TestWindow window;
     window.Constructor();
-    window.qtWindow()->show();
+    platform::test::QtWindow(window)->show();
     bool loopStillRan = false;
-    QTimer::singleShot(0, window.qtWindow(), [&] { window.qtWindow()->close(); });
+    QTimer::singleShot(0, platform::test::QtWindow(window), [&] { platform::test::QtWindow(window)->close(); });
     // Bound to this test: left for a later one, it would end that test's loop and write here.
     QObject scope;
     QTimer::singleShot(10000, &scope, [&] {

@@ -11,6 +11,7 @@
 #include "support/test_env.h"
 
 #include "platform/runtime.h"
+#include "platform/testing.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -97,8 +98,8 @@ public:
     QStringList popupRows(platform::PopupMenu& menu)
     {
         QStringList rows;
-        for (int i = 0; i < menu.ListCount(); ++i)
-            rows << menu.List(i);
+        for (int i = 0; i < platform::test::ListCount(menu); ++i)
+            rows << platform::test::List(menu, i);
         return rows;
     }
 

@@ -2,9 +2,9 @@
 
 namespace pwtest {
 
-ScriptedDialogs::ScriptedDialogs() { platform::SetDialogSeam(this); }
+ScriptedDialogs::ScriptedDialogs() { platform::test::SetDialogSeam(this); }
 
-ScriptedDialogs::~ScriptedDialogs() { platform::SetDialogSeam(nullptr); }
+ScriptedDialogs::~ScriptedDialogs() { platform::test::SetDialogSeam(nullptr); }
 
 void ScriptedDialogs::message(const QString& text)
 {

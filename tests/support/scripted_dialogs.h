@@ -1,7 +1,7 @@
 #pragma once
 // The dialog seam, scripted: message boxes are recorded and dismissed at once, the save
 // dialog returns the next answer set ahead, beeps are counted. Installed for its lifetime.
-#include "platform/dialogs.h"
+#include "platform/testing.h"
 
 #include <QString>
 #include <deque>
@@ -11,7 +11,7 @@
 
 namespace pwtest {
 
-class ScriptedDialogs : public platform::DialogSeam {
+class ScriptedDialogs : public platform::test::DialogSeam {
 public:
     ScriptedDialogs();
     ~ScriptedDialogs() override;

@@ -4,6 +4,7 @@
 #include "window/property_records.h"
 
 #include "platform/properties.h"
+#include "platform/testing.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -45,11 +46,11 @@ protected:
 TEST_F(OpenWindow, HasItsTitleSizeAndDecorations)
 {
     Window1& window = harness.window();
-    EXPECT_EQ(window.Title(), QStringLiteral("PondWhirl Data Downloader"));
-    EXPECT_EQ(window.Width(), 332);
-    EXPECT_EQ(window.Height(), 225);
+    EXPECT_EQ(platform::test::Title(window), QStringLiteral("PondWhirl Data Downloader"));
+    EXPECT_EQ(platform::test::Width(window), 332);
+    EXPECT_EQ(platform::test::Height(window), 225);
     EXPECT_TRUE(window.Visible());
-    QMainWindow* qt = window.qtWindow();
+    QMainWindow* qt = platform::test::QtWindow(window);
     EXPECT_FALSE(qt->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(qt->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_TRUE(qt->windowFlags() & Qt::WindowCloseButtonHint);
@@ -109,7 +110,7 @@ TEST_F(OpenWindow, StartsWithTheInitialTextsRowsAndValues)
     EXPECT_EQ(harness.popupRows(harness.platformMenu()),
               (QStringList{"Microblogging", "Website", "Video", "Facebook"}));
     EXPECT_EQ(harness.profileMenu().ListIndex(), 0);
-    EXPECT_EQ(harness.profileMenu().List(0), QStringLiteral("Select One"));
+    EXPECT_EQ(platform::test::List(harness.profileMenu(), 0), QStringLiteral("Select One"));
 
     EXPECT_EQ(harness.control<platform::StaticText>("StaticText1").Text(), QStringLiteral("Your API Key"));
     EXPECT_EQ(harness.control<platform::StaticText>("StaticText2").Text(), QStringLiteral("Profile:"));
@@ -160,8 +161,8 @@ TEST_F(OpenWindow, ShowsTheLogoInTheCanvas)
 {
     std::shared_ptr<platform::Picture> logo = harness.control<platform::Canvas>("Canvas1").Backdrop();
     ASSERT_NE(logo, nullptr);
-    EXPECT_EQ(logo->Width(), 125);
-    EXPECT_EQ(logo->Height(), 174);
+    EXPECT_EQ(platform::test::Width(*logo), 125);
+    EXPECT_EQ(platform::test::Height(*logo), 174);
     // Read once and kept.
     EXPECT_EQ(pondwhirl_logo_transparent_logo(), logo);
 }

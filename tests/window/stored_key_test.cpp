@@ -1,6 +1,8 @@
 // The stored API key and what the window does when it opens.
 #include "support/app_harness.h"
 
+#include "platform/testing.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <sys/stat.h>
@@ -59,7 +61,7 @@ TEST_P(Opening, SetsTheCaptionAndEitherListsProfilesOrPrompts)
     EXPECT_EQ(harness.keyField().Text(), c.stored == Stored::Key ? QString::fromLatin1(c.key) : QString());
     EXPECT_EQ(harness.dialogs.messages, c.prompt ? std::vector<QString>{kPrompt} : std::vector<QString>{});
     EXPECT_EQ(harness.service.requestsTo(QStringLiteral("/api/profile/list_all")).size(), c.listed ? 1u : 0u);
-    EXPECT_EQ(harness.profileMenu().ListCount(), c.listed ? 3 : 1);
+    EXPECT_EQ(platform::test::ListCount(harness.profileMenu()), c.listed ? 3 : 1);
     if (c.stored == Stored::Unreadable) {
         EXPECT_TRUE(QFileInfo(PrefsFilePath()).isDir());   // left as it was
     }
@@ -133,7 +135,7 @@ TEST(StoredKey, AnUnwritablePlaceIsToldAndTheClickGoesOn)
     // profiles were listed all the same.
     EXPECT_EQ(harness.dialogs.messages, (std::vector<QString>{QStringLiteral("API Key Validated!"), kWriteError}));
     EXPECT_EQ(harness.button().Caption(), QStringLiteral("Fetch Via API"));
-    EXPECT_EQ(harness.profileMenu().ListCount(), 3);
+    EXPECT_EQ(platform::test::ListCount(harness.profileMenu()), 3);
 }
 
 TEST(StoredKey, BytesAfterTheStoredStringAreIgnoredAndBlanksKept)
@@ -149,5 +151,5 @@ TEST(StoredKey, BytesAfterTheStoredStringAreIgnoredAndBlanksKept)
     harness.start();
     EXPECT_EQ(harness.keyField().Text(), QStringLiteral(" 0123456789abcd "));
     EXPECT_EQ(harness.button().Caption(), QStringLiteral("Fetch Via API"));
-    EXPECT_EQ(harness.profileMenu().ListCount(), 3);
+    EXPECT_EQ(platform::test::ListCount(harness.profileMenu()), 3);
 }

@@ -1,7 +1,6 @@
 #pragma once
 // Class records: the run-time description of the framework's classes and the program's.
 #include <QString>
-#include <QStringList>
 
 namespace platform {
 
@@ -16,8 +15,6 @@ struct ClassRecord {
 const ClassRecord* RegisterClass(const QString& fullName, const ClassRecord* base);
 // The record of the class with that full name, or nullptr.
 const ClassRecord* FindClass(const QString& fullName);
-// Full names of the classes in the order their records were built.
-QStringList ClassRecordOrder();
 // The framework's own classes.
 const ClassRecord* ApplicationClass();
 const ClassRecord* WindowClass();

@@ -18,7 +18,6 @@ public:
     // The folder holding this item; nullptr for the root.
     std::unique_ptr<FolderItem> Parent() const;
     bool Exists() const;
-    bool Directory() const;
     QString Name() const;
     QString NativePath() const { return path_; }
     // The path as it stands in a shell command line: single-quoted, each ' as '\''.

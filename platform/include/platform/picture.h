@@ -1,6 +1,6 @@
 #pragma once
 // A picture read from a file. The image itself stays behind the layer: the program only
-// asks for its size and hands it to a canvas.
+// hands it to a canvas.
 #include <memory>
 
 class QImage;
@@ -14,8 +14,6 @@ public:
     Picture(const Picture&) = delete;
     Picture& operator=(const Picture&) = delete;
 
-    int Width() const;
-    int Height() const;
     const QImage& image() const { return *image_; }
 
 private:

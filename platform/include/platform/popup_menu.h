@@ -11,12 +11,9 @@ public:
     using RectControl::RectControl;
     // The selected row, 0-based; -1 when none.
     int ListIndex() const;
-    void SetListIndex(int index);
     // The selected row's text; empty when none.
     QString Text() const;
     void AddRow(const QString& text);
-    int ListCount() const;
-    QString List(int row) const;
     const std::vector<PropertyDescriptor>& propertyTable() const override;
 
 protected:

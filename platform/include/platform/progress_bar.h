@@ -12,8 +12,6 @@ public:
     void SetValue(int value);
     int Maximum() const { return maximum_; }
     void SetMaximum(int maximum);
-    // What the bar shows now.
-    int ShownValue() const;
     const std::vector<PropertyDescriptor>& propertyTable() const override;
 
 protected:

@@ -9,7 +9,7 @@
 //   Boolean  1 byte, 0 or 1
 //   Color    3 bytes, one per component
 //   String   4-byte big-endian count n, then n bytes of UTF-8
-#include "platform/property_record_error.h"
+#include "platform/exceptions.h"
 
 #include <QString>
 #include <cstdint>

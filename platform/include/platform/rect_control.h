@@ -24,10 +24,6 @@ public:
 
     QString Name() const { return name_; }
     Window* window() const { return window_; }
-    int Left() const;
-    int Top() const;
-    int Width() const;
-    int Height() const;
     int TabIndex() const { return tabIndex_; }
     bool Enabled() const;
     bool Visible() const { return visible_; }

@@ -42,7 +42,6 @@ int UnhandledExceptionCount();
 
 // Makes app the application object of the run; the runtime keeps it until RuntimeExit.
 void RuntimeRegisterAppObject(std::unique_ptr<Application> app);
-Application* App();
 
 // The open window whose class has that full name, or nullptr.
 Window* GetImplicitWindow(const QString& fullClassName);

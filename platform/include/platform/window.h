@@ -15,12 +15,14 @@
 #include <vector>
 
 class QWidget;
-class QMainWindow;
 
 namespace platform {
 
 namespace detail {
 class WindowWidget;
+}
+namespace test {
+struct Access;
 }
 
 // A top-level window. Closing it (its close button, the window manager's close) quits the
@@ -54,14 +56,8 @@ public:
 
     // Draws pending changes on the screen at once.
     void UpdateNow();
-    QString Title() const;
     bool Visible() const;
-    // Size of the content under the menu bar.
-    int Width() const;
-    int Height() const;
 
-    // The Qt window, for the layer and for tests that act as a user would.
-    QMainWindow* qtWindow() const;
     // The widget that holds the controls.
     QWidget* content() const { return content_; }
 
@@ -74,6 +70,7 @@ protected:
 
 private:
     friend class RectControl;
+    friend struct test::Access;
     void updateTabOrder();
     // The Qt window; NilObjectException before Constructor.
     detail::WindowWidget& constructedWindow() const;

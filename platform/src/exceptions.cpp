@@ -1,4 +1,4 @@
-#include "platform/runtime_exception.h"
+#include "platform/exceptions.h"
 
 #include <utility>
 
@@ -19,6 +19,11 @@ const char* RuntimeException::what() const noexcept
         }
     }
     return what_.c_str();
+}
+
+IOException::IOException(int errorNumber, QString message)
+    : RuntimeException(std::move(message)), errorNumber_(errorNumber)
+{
 }
 
 } // namespace platform

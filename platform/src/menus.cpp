@@ -1,4 +1,4 @@
-#include "platform/menu_item.h"
+#include "platform/menus.h"
 
 #include "platform/exceptions.h"
 
