@@ -619,7 +619,9 @@ TEST_F(ShellQuit, TheQuitShortcutGetsThroughWhileOtherKeysWait)
     EXPECT_LT(seconds, 5.0);
     EXPECT_EQ(shell.ExitCode(), -1);
     EXPECT_EQ(textDuringWait, QString());   // held while the line ran
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.field->text() == QStringLiteral("a"); }, 5000));
+    // and dropped: the program winds down.
+    QTest::qWait(100);
+    EXPECT_EQ(window.field->text(), QString());
 }
 
 TEST_F(ShellQuit, TheMenuOpensAndQuitsButChoosesNothingElse)
