@@ -84,13 +84,4 @@ inline bool AllEnded(const std::set<pid_t>& pids)
     }
 }
 
-// Puts back what a quit changed: the runtime's flag, and Qt's, under which every new event
-// loop returns at once until the application's own loop has run.
-inline void ResumeAfterQuit()
-{
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
-    platform::RuntimeInit(0, nullptr);
-}
-
 } // namespace pwtest

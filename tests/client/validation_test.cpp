@@ -508,11 +508,6 @@ class RealDialogs {
 public:
     explicit RealDialogs(platform::test::DialogSeam* scripted) : scripted_(scripted)
     {
-        // A quit outside an event loop (a window closed as an earlier test ended) leaves
-        // Qt's own flag set, and a modal dialog would return at once without showing: an
-        // event loop that starts and ends clears it.
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
         platform::test::SetDialogSeam(nullptr);
         QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] { answer(); });
         poll_.start(10);

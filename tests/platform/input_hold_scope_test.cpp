@@ -129,13 +129,7 @@ TEST_F(InputHoldScopeTest, BetweenLinesInputWaitsBehindKeptInputButAModalDialogT
 
 TEST_F(InputHoldScopeTest, AfterAQuitNothingKeptIsDelivered)
 {
-    // A quit leaves the runtime's flag set, and Qt's, under which every new event loop
-    // returns at once until the application's own loop has run: both are put back.
-    const auto resume = qScopeGuard([] {
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
-        platform::RuntimeInit(0, nullptr);
-    });
+    const auto resume = qScopeGuard([] { pwtest::ResumeAfterQuit(); });
     {
         const InputHoldScope scope;
         runLineTyping(field, QStringLiteral("a"));
@@ -145,7 +139,7 @@ TEST_F(InputHoldScopeTest, AfterAQuitNothingKeptIsDelivered)
     EXPECT_EQ(field.text(), QString());
 
     // Without a scope: what one line held is dropped when quit was asked for during it.
-    platform::RuntimeInit(0, nullptr);
+    pwtest::ResumeAfterQuit();
     runLineTyping(field, QStringLiteral("b"), [] { platform::Quit(); });
     QTest::qWait(100);
     EXPECT_EQ(field.text(), QString());

@@ -291,12 +291,7 @@ TEST(ShellTest, WaitPaintsButHoldsUserInput)
 // its end and its whole output be kept.
 TEST(ShellTest, QuitDuringTheWaitDoesNotCutTheLineShort)
 {
-    // The application stays quitting, and event loops end at once, until its own loop
-    // has run once: that ends this test, so later ones in the process run as usual.
-    const auto restore = qScopeGuard([] {
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
-    });
+    const auto restore = qScopeGuard([] { pwtest::ResumeAfterQuit(); });
     const Watchdog watchdog(60);
     const QString marker = QDir(pwtest::ScratchFolder()).filePath(QStringLiteral("quit-asked"));
     QTimer::singleShot(20, [&] {
@@ -364,12 +359,7 @@ bool noneRunsWithin(const std::set<pid_t>& pids, int ms)
 // event loop returns at once until the application's own loop has run.
 class ShellQuit : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
-        platform::RuntimeInit(0, nullptr);
-    }
+    void TearDown() override { pwtest::ResumeAfterQuit(); }
 
     // Calls platform::Quit() once the line runs at least `processes` processes, and
     // remembers them.

@@ -1,5 +1,6 @@
 // The message box, beep and save dialog as the user meets them.
 #include "support/scripted_dialogs.h"
+#include "support/test_env.h"
 
 #include "platform/dialogs.h"
 #include "platform/runtime.h"
@@ -11,15 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// A run with no quit pending: neither the runtime's flag nor Qt's own, which a quit
-// outside the event loop leaves set and which makes the next modal dialog return at once.
-void freshRun()
-{
-    platform::RuntimeInit(0, nullptr);
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
-}
 
 // Shows one real message box and reads it while it is up; dismisses it at once.
 struct ShownBox {
@@ -50,7 +42,6 @@ ShownBox showMessage(const QString& text)
 
 TEST(MessageBox, IsTitledWithTheApplicationsDisplayName)
 {
-    freshRun();
     const QString saved = QApplication::applicationDisplayName();
     const auto restore = qScopeGuard([&] { QApplication::setApplicationDisplayName(saved); });
     QApplication::setApplicationDisplayName(QStringLiteral("Some Display Name"));
@@ -65,8 +56,7 @@ TEST(MessageBox, IsTitledWithTheApplicationsDisplayName)
 TEST(DialogsAfterQuit, ShowNothingAndTheSaveDialogCountsAsCancelled)
 {
     pwtest::ScriptedDialogs dialogs;
-    freshRun();
-    const auto restore = qScopeGuard(freshRun);
+    const auto restore = qScopeGuard([] { pwtest::ResumeAfterQuit(); });
     auto showAll = [&] {
         platform::MsgBox(QStringLiteral("Done!"));
         platform::Beep();

@@ -1,5 +1,7 @@
 #include "ui_test_window.h"
 
+#include "support/test_env.h"
+
 #include "platform/exceptions.h"
 #include "platform/menus.h"
 #include "platform/testing.h"
@@ -353,22 +355,11 @@ TEST(PushButton, CaptionIsWhatWasSetWhateverTheWidgetShows)
     EXPECT_EQ(button.Caption(), "Validate API Key");
 }
 
-namespace {
-// A run with no quit pending, in the runtime or in Qt (see the dialogs' tests).
-void freshRun()
-{
-    platform::RuntimeInit(0, nullptr);
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
-}
-} // namespace
-
 // The close button or Alt+F4 reaches the window as a close event on its Qt window; it
 // quits even while a handler is busy, and that handler sees it at its next yield.
 TEST(WindowClose, QuitsTheApplicationEvenWhileAHandlerRuns)
 {
-    freshRun();
-    const auto restore = qScopeGuard(freshRun);
+    const auto restore = qScopeGuard([] { pwtest::ResumeAfterQuit(); });
     TestWindow window;
     window.onCreateControls = [](TestWindow& w) { w.make<platform::PushButton>("button"); };
     window.Constructor();
@@ -392,8 +383,7 @@ TEST(WindowClose, QuitsTheApplicationEvenWhileAHandlerRuns)
 
 TEST(WindowClose, WithNothingRunningEndsTheEventLoop)
 {
-    freshRun();
-    const auto restore = qScopeGuard(freshRun);
+    const auto restore = qScopeGuard([] { pwtest::ResumeAfterQuit(); });
     TestWindow window;
     window.Constructor();
     platform::test::QtWindow(window)->show();

@@ -1,9 +1,13 @@
 #include "support/test_env.h"
 
+#include "platform/runtime.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <stdexcept>
 #include <sys/stat.h>
@@ -13,6 +17,13 @@
 extern char** environ;
 
 namespace pwtest {
+
+void ResumeAfterQuit(int argc, char** argv)
+{
+    platform::RuntimeInit(argc, argv);
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
 
 namespace {
 

@@ -36,6 +36,12 @@ inline constexpr std::uint16_t kClosedPort = 9;
 // Writes <dir>/.curlrc with CurlConfig(port), making dir; false when it cannot.
 bool WriteCurlConfig(const QString& dir, std::uint16_t port);
 
+// A run with no quit pending: neither the runtime's flag nor Qt's own. A quit leaves Qt's
+// set, and every new event loop (a modal dialog's too) then returns at once until the
+// application's own loop has run. The test main calls it before each test; a test that
+// quits and goes on calls it too.
+void ResumeAfterQuit(int argc = 0, char** argv = nullptr);
+
 // Sets the variables of a headless, loopback-only run: QT_QPA_PLATFORM=offscreen and no
 // proxy variables. Before the Qt application object exists.
 void SetHeadlessLoopbackVariables();

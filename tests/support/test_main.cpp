@@ -1,7 +1,8 @@
 // Every test process: the offscreen platform, a curl that can reach only 127.0.0.1, a Qt
 // application object, and for each test a fresh start: its own empty preferences folder,
-// curl configuration and scratch folders, a fresh runtime, and afterwards the process
-// put back as the test found it (environment, umask, application name, open windows).
+// curl configuration and scratch folders, a fresh runtime with no quit pending, and
+// afterwards the process put back as the test found it (environment, umask, application
+// name, open windows).
 #include "support/test_env.h"
 
 #include "platform/runtime.h"
@@ -30,7 +31,8 @@ public:
         applicationName_ = QCoreApplication::applicationName();
         folders_ = std::make_unique<pwtest::ScriptedFolders>(folder);
         pwtest::detail::SetScratchRoot(folders_->scratch());
-        platform::RuntimeInit(argc_, argv_);
+        // Whatever an earlier test left pending.
+        pwtest::ResumeAfterQuit(argc_, argv_);
     }
 
     void OnTestEnd(const ::testing::TestInfo& test) override
