@@ -47,6 +47,32 @@ auto keepPrefsFile()
     });
 }
 
+// Runs the program's event loop; should it not end by itself within ten seconds, it is
+// ended there and false tells it. The timer goes with the call: one left for a later test
+// would end that test's loop.
+bool loopEndsByItself()
+{
+    QObject scope;
+    bool stillRan = false;
+    QTimer::singleShot(10000, &scope, [&] {
+        stillRan = true;
+        QCoreApplication::exit(1);
+    });
+    app::Main();
+    return !stillRan;
+}
+
+// After a run that ended in a quit: the program winds down with status 0, having written
+// and shown nothing. The runtime is then shut down.
+void expectQuietQuit(const AppHarness& harness, const QByteArray& prefsBefore)
+{
+    EXPECT_TRUE(platform::QuitRequested());
+    app::Finalize();
+    EXPECT_EQ(platform::RuntimeExit(), 0);
+    EXPECT_EQ(PrefsBytes(), prefsBefore);
+    EXPECT_TRUE(harness.dialogs.messages.empty());
+}
+
 } // namespace
 
 TEST(StartUp, ArraysStartWithOneEmptyElement)
@@ -90,21 +116,8 @@ TEST(StartUp, ClosingTheWindowEndsTheEventLoopWithStatusZeroAndWritesNothing)
     AppHarness harness;
     app::Initialize();
     QTimer::singleShot(0, [] { platform::test::QtWindow(*Window1::implicitInstance())->close(); });
-    // Should the close not end the loop, this ends it and the flag shows it. Bound to this
-    // test's scope: a timer left for a later test would end its loop and write here.
-    QObject scope;
-    bool loopStillRan = false;
-    QTimer::singleShot(10000, &scope, [&] {
-        loopStillRan = true;
-        QCoreApplication::exit(1);
-    });
-    app::Main();
-    EXPECT_FALSE(loopStillRan);
-    EXPECT_TRUE(platform::QuitRequested());
-    app::Finalize();
-    EXPECT_EQ(platform::RuntimeExit(), 0);
-    EXPECT_EQ(PrefsBytes(), before);
-    EXPECT_TRUE(harness.dialogs.messages.empty());
+    EXPECT_TRUE(loopEndsByItself());
+    expectQuietQuit(harness, before);
     platform::RuntimeInit(0, nullptr);
 }
 
@@ -134,19 +147,9 @@ TEST(StartUp, ASignalFromOutsideEndsTheEventLoopWithStatusZeroAndWritesNothing)
             ::kill(::getpid(), signal);
         });
         poll.start(10);
-        bool loopStillRan = false;
-        QTimer::singleShot(10000, &scope, [&] {
-            loopStillRan = true;
-            QCoreApplication::exit(1);
-        });
-        app::Main();
+        EXPECT_TRUE(loopEndsByItself());
         EXPECT_TRUE(listed);
-        EXPECT_FALSE(loopStillRan);
-        EXPECT_TRUE(platform::QuitRequested());
-        app::Finalize();
-        EXPECT_EQ(platform::RuntimeExit(), 0);
-        EXPECT_EQ(PrefsBytes(), before);
-        EXPECT_TRUE(harness.dialogs.messages.empty());
+        expectQuietQuit(harness, before);
         EXPECT_EQ(SignalCatcher::Caught(), 0);
         for (int each : SignalCatcher::kSignals)
             EXPECT_TRUE(SignalCatcher::Catches(each)) << each;
