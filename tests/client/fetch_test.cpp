@@ -368,11 +368,6 @@ QStringList curlOutputFiles()
     return files;
 }
 
-QStringList scratchFoldersAtRoot()
-{
-    return QDir(QStringLiteral("/")).entryList({QStringLiteral("shell-*")}, QDir::Dirs | QDir::Hidden | QDir::System);
-}
-
 } // namespace
 
 TEST_F(Fetch, TheAnswersAreKeptInTheTemporaryFolderOrTheFetchSaysItCannotBe)
@@ -380,28 +375,8 @@ TEST_F(Fetch, TheAnswersAreKeptInTheTemporaryFolderOrTheFetchSaysItCannotBe)
     const QString kNoScratch = QStringLiteral(
         "Sorry, a temporary file could not be created! Check that the temporary folder can be written.");
     const EnvironmentGuard environment;
-    const QString aFile = ScratchFolder() + QStringLiteral("/a-file");
-    WriteFile(aFile, "not a folder\n");
-    const QString readOnly = ScratchFolder() + QStringLiteral("/read-only");
-    ASSERT_TRUE(QDir().mkdir(readOnly));
-    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0555), 0);
-    const auto writable = qScopeGuard([&] { ::chmod(QFile::encodeName(readOnly).constData(), 0755); });
-    struct Case {
-        const char* label;
-        std::optional<QString> tmpdir;   // nullopt: unset
-        QString keptIn;                  // empty: no folder can be made there
-    };
-    std::vector<Case> cases = {
-        {"a regular file", aFile, QString()},
-        {"a folder no one can make folders in", QStringLiteral("/proc"), QString()},
-        {"a folder that does not exist", ScratchFolder() + QStringLiteral("/missing"), QString()},
-        {"unset", std::nullopt, QStringLiteral("/tmp")},
-        {"empty", QString(), QStringLiteral("/tmp")},
-    };
-    // Permissions do not stop root.
-    if (::geteuid() != 0)
-        cases.push_back({"a folder that cannot be written", readOnly, QString()});
-
+    const TmpdirTable table;
+    ASSERT_TRUE(table.ready());
     ServiceScript script;
     script.profiles = {{QStringLiteral("7"), QStringLiteral("Prof"), 150}};
     open(150, 0, script);
@@ -414,20 +389,17 @@ TEST_F(Fetch, TheAnswersAreKeptInTheTemporaryFolderOrTheFetchSaysItCannotBe)
         }
         return FakeService::scriptedAnswer(script, request);
     });
-    const QStringList atRoot = scratchFoldersAtRoot();
-    for (const Case& c : cases) {
+    const QStringList atRoot = TmpdirTable::FoldersAtRoot();
+    for (const auto& c : table.cases()) {
         SCOPED_TRACE(c.label);
-        if (c.tmpdir)
-            qputenv("TMPDIR", QFile::encodeName(*c.tmpdir));
-        else
-            qunsetenv("TMPDIR");
+        TmpdirTable::Apply(c);
         harness->dialogs.messages.clear();
         harness->service.clearRequests();
         seen.clear();
         WriteFile(output, "keep me\n");
         fetchInto(output);
-        EXPECT_EQ(scratchFoldersAtRoot(), atRoot);
-        if (c.keptIn.isEmpty()) {
+        EXPECT_EQ(TmpdirTable::FoldersAtRoot(), atRoot);
+        if (c.madeIn.isEmpty()) {
             EXPECT_EQ(harness->dialogs.messages, std::vector<QString>{kNoScratch});
             EXPECT_TRUE(harness->service.requests().empty());
             EXPECT_EQ(FileBytes(output), QByteArray("keep me\n"));
@@ -438,7 +410,7 @@ TEST_F(Fetch, TheAnswersAreKeptInTheTemporaryFolderOrTheFetchSaysItCannotBe)
         std::lock_guard lock(mutex);
         ASSERT_EQ(seen.size(), 1);
         // <folder>/shell-XXXXXX/scratch
-        EXPECT_EQ(QFileInfo(QFileInfo(seen[0]).path()).path(), c.keptIn);
+        EXPECT_EQ(QFileInfo(QFileInfo(seen[0]).path()).path(), c.madeIn);
     }
 }
 

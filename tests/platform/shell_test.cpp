@@ -509,44 +509,15 @@ TEST(ShellTest, ScratchFileIsPrivateToTheRunnerAndGoesWithIt)
     EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
-// Scratch folders at the root of the file system, where none may ever be made.
-QStringList scratchFoldersAtRoot()
-{
-    return QDir(QStringLiteral("/")).entryList({QStringLiteral("shell-*")}, QDir::Dirs | QDir::Hidden | QDir::System);
-}
-
 TEST(ShellTest, TheScratchFolderIsMadeInTmpdirOrInTmpAndNowhereElse)
 {
     const pwtest::EnvironmentGuard environment;
-    const QString folder = pwtest::ScratchFolder();
-    const QString file = folder + QStringLiteral("/a-file");
-    ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
-    const QString readOnly = folder + QStringLiteral("/read-only");
-    ASSERT_TRUE(QDir().mkdir(readOnly));
-    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0555), 0);
-    struct Case {
-        const char* label;
-        std::optional<QString> tmpdir;   // nullopt: unset
-        QString madeIn;                  // empty: no folder can be made
-    };
-    std::vector<Case> cases = {
-        {"a folder", folder, folder},
-        {"unset", std::nullopt, QStringLiteral("/tmp")},
-        {"empty", QString(), QStringLiteral("/tmp")},
-        {"a regular file", file, QString()},
-        {"a folder that does not exist", folder + QStringLiteral("/missing"), QString()},
-        {"a folder no one can make folders in", QStringLiteral("/proc"), QString()},
-    };
-    // Permissions do not stop root.
-    if (::geteuid() != 0)
-        cases.push_back({"a folder that cannot be written", readOnly, QString()});
-    const QStringList atRoot = scratchFoldersAtRoot();
-    for (const Case& c : cases) {
+    const pwtest::TmpdirTable table;
+    ASSERT_TRUE(table.ready());
+    const QStringList atRoot = pwtest::TmpdirTable::FoldersAtRoot();
+    for (const auto& c : table.cases()) {
         SCOPED_TRACE(c.label);
-        if (c.tmpdir)
-            qputenv("TMPDIR", QFile::encodeName(*c.tmpdir));
-        else
-            qunsetenv("TMPDIR");
+        pwtest::TmpdirTable::Apply(c);
         Shell shell;
         const QString quoted = shell.ScratchShellPath();
         if (c.madeIn.isEmpty()) {
@@ -558,9 +529,8 @@ TEST(ShellTest, TheScratchFolderIsMadeInTmpdirOrInTmpAndNowhereElse)
             shell.Execute(QStringLiteral("printf x > %1 && cat %1").arg(quoted));
             EXPECT_EQ(shell.Result(), QStringLiteral("x"));
         }
-        EXPECT_EQ(scratchFoldersAtRoot(), atRoot);
+        EXPECT_EQ(pwtest::TmpdirTable::FoldersAtRoot(), atRoot);
     }
-    ::chmod(QFile::encodeName(readOnly).constData(), 0755);
 }
 
 // A window as the platform builds one: a field with the focus, and a menu whose quit

@@ -159,4 +159,39 @@ bool ScriptedFolders::storeKey(const QByteArray& key) const
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+TmpdirTable::TmpdirTable()
+{
+    const QString folder = ScratchFolder();
+    const QString file = folder + QStringLiteral("/a-file");
+    readOnly_ = folder + QStringLiteral("/read-only");
+    ready_ = QFile(file).open(QIODevice::WriteOnly) && QDir().mkdir(readOnly_) &&
+             ::chmod(QFile::encodeName(readOnly_).constData(), 0555) == 0;
+    cases_ = {
+        {"a folder", folder, folder},
+        {"unset", std::nullopt, QStringLiteral("/tmp")},
+        {"empty", QString(), QStringLiteral("/tmp")},
+        {"a regular file", file, QString()},
+        {"a folder that does not exist", folder + QStringLiteral("/missing"), QString()},
+        {"a folder no one can make folders in", QStringLiteral("/proc"), QString()},
+    };
+    // Permissions do not stop root.
+    if (::geteuid() != 0)
+        cases_.push_back({"a folder that cannot be written", readOnly_, QString()});
+}
+
+TmpdirTable::~TmpdirTable() { ::chmod(QFile::encodeName(readOnly_).constData(), 0755); }
+
+void TmpdirTable::Apply(const Case& c)
+{
+    if (c.tmpdir)
+        qputenv("TMPDIR", QFile::encodeName(*c.tmpdir));
+    else
+        qunsetenv("TMPDIR");
+}
+
+QStringList TmpdirTable::FoldersAtRoot()
+{
+    return QDir(QStringLiteral("/")).entryList({QStringLiteral("shell-*")}, QDir::Dirs | QDir::Hidden | QDir::System);
+}
+
 } // namespace pwtest

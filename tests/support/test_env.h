@@ -6,10 +6,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 #include <sys/types.h>
 
@@ -96,6 +98,36 @@ private:
     std::unique_ptr<QTemporaryDir> own_;
     QString root_;
     EnvironmentGuard environment_;
+};
+
+// The values of TMPDIR the scratch folder must cope with, each with the folder it is then
+// made in (empty: none can be made, and no other folder may be used instead). What they
+// name is made in ScratchFolder(); the read-only folder is writable again when the table
+// goes. Run each under an EnvironmentGuard.
+class TmpdirTable {
+public:
+    struct Case {
+        const char* label;
+        std::optional<QString> tmpdir;   // nullopt: unset
+        QString madeIn;
+    };
+    TmpdirTable();
+    ~TmpdirTable();
+    TmpdirTable(const TmpdirTable&) = delete;
+    TmpdirTable& operator=(const TmpdirTable&) = delete;
+
+    // Whether what the cases name could be made.
+    bool ready() const { return ready_; }
+    const std::vector<Case>& cases() const { return cases_; }
+    // Sets TMPDIR as the case has it.
+    static void Apply(const Case& c);
+    // Scratch folders at the root of the file system, where none may ever be made.
+    static QStringList FoldersAtRoot();
+
+private:
+    QString readOnly_;
+    bool ready_ = false;
+    std::vector<Case> cases_;
 };
 
 // Runs hook after each test, once the runtime is shut down: for state of a test
