@@ -3,6 +3,7 @@
 #include "platform/class_registry.h"
 #include "platform/clipboard.h"
 #include "platform/files.h"
+#include "platform/shell.h"
 #include "platform/window.h"
 #include "testing_private.h"
 #include "window_widget.h"
@@ -21,6 +22,7 @@ namespace platform::test {
 
 struct Access {
     static QMainWindow* qtWindow(const Window& window) { return window.qtWindow_.get(); }
+    static QByteArray resultBytes(const Shell& shell) { return shell.stdout_; }
 };
 
 namespace {
@@ -83,5 +85,7 @@ int Width(const Window& window) { return window.content() ? window.content()->wi
 int Height(const Window& window) { return window.content() ? window.content()->height() : 0; }
 
 QMainWindow* QtWindow(const Window& window) { return Access::qtWindow(window); }
+
+QByteArray ResultBytes(const Shell& shell) { return Access::resultBytes(shell); }
 
 } // namespace platform::test

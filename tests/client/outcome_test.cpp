@@ -9,6 +9,7 @@
 
 #include "platform/files.h"
 #include "platform/shell.h"
+#include "platform/testing.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -150,7 +151,7 @@ TEST_F(RealLines, ADetailsAnswerWithoutATotalIsStillAnAnswer)
 {
     service.answerAll(Answer{200, DetailsXmlWithoutTotal(QStringLiteral("7"), QStringLiteral("Acme"))});
     EXPECT_EQ(details(), Outcome::Answered);
-    EXPECT_EQ(shell.ResultBytes(), QByteArray());
+    EXPECT_EQ(platform::test::ResultBytes(shell), QByteArray());
 }
 
 TEST_F(RealLines, LinesThatCannotWriteTheOutputFileSaySo)
@@ -173,7 +174,7 @@ TEST_F(RealLines, AnAnswerThatNeverEndsStopsAtTheBound)
                              Answer::Mode::Endless});
     EXPECT_EQ(list(), Outcome::Unreachable);
     EXPECT_TRUE(shell.OutputCut());
-    EXPECT_EQ(shell.ResultBytes().size(), commands::kAnswerBound + 1);
+    EXPECT_EQ(platform::test::ResultBytes(shell).size(), commands::kAnswerBound + 1);
 
     // The details answer is kept in the scratch file first: bounded there.
     service.answerAll(Answer{200, DetailsXml(250), Answer::Mode::Endless});

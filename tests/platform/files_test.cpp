@@ -108,7 +108,7 @@ TEST(FolderItemTest, ShellPathIsOneWordForAnyName)
         const auto item = FolderItem(folder).Child(name);
         ASSERT_NE(item, nullptr);
         shell.Execute(QStringLiteral("cd '%1' && printf %s ").arg(folder) + item->ShellPath());
-        EXPECT_EQ(shell.ResultBytes(), item->NativePath().toUtf8()) << name.toStdString();
+        EXPECT_EQ(platform::test::ResultBytes(shell), item->NativePath().toUtf8()) << name.toStdString();
         shell.Execute(QStringLiteral("cd '%1' && : > ").arg(folder) + item->ShellPath());
         EXPECT_EQ(shell.ExitCode(), 0) << name.toStdString();
         EXPECT_EQ(entries(folder), QStringList{name}) << name.toStdString();

@@ -1,4 +1,5 @@
 #include "platform/shell.h"
+#include "platform/testing.h"
 
 #include "support/test_env.h"
 
@@ -93,7 +94,7 @@ TEST(ShellTest, OutputIsCapturedByteForByte)
     Shell shell;
     for (const auto& c : cases) {
         shell.Execute(QString::fromUtf8(c.line));
-        EXPECT_EQ(shell.ResultBytes(), c.bytes) << c.line;
+        EXPECT_EQ(platform::test::ResultBytes(shell), c.bytes) << c.line;
         EXPECT_EQ(shell.Result(), QString::fromUtf8(c.bytes)) << c.line;
         EXPECT_EQ(shell.ExitCode(), 0) << c.line;
     }
@@ -102,14 +103,14 @@ TEST(ShellTest, OutputIsCapturedByteForByte)
     EXPECT_EQ(shell.Result(), QStringLiteral("first\n"));
     EXPECT_EQ(shell.Result(), QStringLiteral("first\n"));
     shell.Execute(QStringLiteral("true"));
-    EXPECT_EQ(shell.ResultBytes(), QByteArray());
+    EXPECT_EQ(platform::test::ResultBytes(shell), QByteArray());
 }
 
 TEST(ShellTest, StandardErrorIsKeptApart)
 {
     Shell shell;
     shell.Execute(QStringLiteral("echo out; echo err >&2; echo out2"));
-    EXPECT_EQ(shell.ResultBytes(), QByteArray("out\nout2\n"));
+    EXPECT_EQ(platform::test::ResultBytes(shell), QByteArray("out\nout2\n"));
     EXPECT_EQ(shell.ErrorOutput(), QByteArray("err\n"));
 }
 
@@ -139,7 +140,7 @@ TEST(ShellTest, CommandNotFoundLeavesResultEmpty)
     Shell shell;
     shell.Execute(QStringLiteral("curl-that-is-not-here --fail http://127.0.0.1:9/"));
     EXPECT_EQ(shell.ExitCode(), 127);
-    EXPECT_EQ(shell.ResultBytes(), QByteArray());
+    EXPECT_EQ(platform::test::ResultBytes(shell), QByteArray());
     EXPECT_TRUE(shell.ErrorOutput().contains("not found")) << shell.ErrorOutput().constData();
 }
 
@@ -151,7 +152,7 @@ TEST(ShellTest, ShellThatCannotStartDoesNotHang)
     Shell shell;
     shell.Execute(QStringLiteral("echo x #") + QString(300 * 1024, u'y'));
     EXPECT_EQ(shell.ExitCode(), -1);
-    EXPECT_EQ(shell.ResultBytes(), QByteArray());
+    EXPECT_EQ(platform::test::ResultBytes(shell), QByteArray());
     // The runner is usable again afterwards.
     shell.Execute(QStringLiteral("echo again"));
     EXPECT_EQ(shell.Result(), QStringLiteral("again\n"));
@@ -192,8 +193,8 @@ TEST(ShellTest, LargeOutputOnBothChannelsDoesNotDeadlock)
     Shell shell;
     shell.Execute(QStringLiteral(
         "head -c 3000000 /dev/zero | tr '\\0' e >&2; head -c 5000000 /dev/zero | tr '\\0' x; echo"));
-    ASSERT_EQ(shell.ResultBytes().size(), 5000001);
-    EXPECT_EQ(shell.ResultBytes().count('x'), 5000000);
+    ASSERT_EQ(platform::test::ResultBytes(shell).size(), 5000001);
+    EXPECT_EQ(platform::test::ResultBytes(shell).count('x'), 5000000);
     EXPECT_EQ(shell.ErrorOutput().size(), 3000000);
     EXPECT_EQ(shell.ExitCode(), 0);
 }
@@ -221,7 +222,7 @@ TEST(ShellTest, OutputPastTheLimitIsNotReadAndEndsTheLine)
         EXPECT_EQ(shell.OutputCut(), c.cut);
         EXPECT_FALSE(shell.Ended());
         EXPECT_EQ(shell.ExitCode(), c.cut ? -1 : 0);
-        EXPECT_EQ(shell.ResultBytes().size(), c.cut ? kLimit + 1 : kLimit);
+        EXPECT_EQ(platform::test::ResultBytes(shell).size(), c.cut ? kLimit + 1 : kLimit);
     }
     // Nothing of a cut line runs on.
     EXPECT_TRUE(QTest::qWaitFor([] { return runningDescendants().empty(); }, 5000));
@@ -229,7 +230,7 @@ TEST(ShellTest, OutputPastTheLimitIsNotReadAndEndsTheLine)
     shell.SetOutputLimit(0);
     shell.Execute(QStringLiteral("head -c 3000000 /dev/zero"));
     EXPECT_FALSE(shell.OutputCut());
-    EXPECT_EQ(shell.ResultBytes().size(), 3000000);
+    EXPECT_EQ(platform::test::ResultBytes(shell).size(), 3000000);
 }
 
 class InputRecorder : public QWidget {
@@ -413,7 +414,7 @@ TEST_F(ShellQuit, StartsNoLineOnceQuitting)
     shell.Execute(QStringLiteral("touch '%1'; echo ran").arg(marker));
     EXPECT_EQ(shell.ExitCode(), -1);
     EXPECT_TRUE(shell.Ended());
-    EXPECT_EQ(shell.ResultBytes(), QByteArray());
+    EXPECT_EQ(platform::test::ResultBytes(shell), QByteArray());
     EXPECT_FALSE(QFile::exists(marker));
 }
 

@@ -11,6 +11,10 @@ class QTemporaryDir;
 
 namespace platform {
 
+namespace test {
+struct Access;
+}
+
 class Shell {
 public:
     Shell();
@@ -22,7 +26,7 @@ public:
     // own, in a process group of its own) and returns when the shell has exited. While it
     // waits the windows keep painting and the way to quit stays open (the menus, the quit
     // item's shortcut, closing a window), but no other user input is delivered: it is
-    // held and delivered afterwards. Once QuitRequested(), the line is ended together with
+    // held and delivered afterwards (dropped, when quit was asked for meanwhile). Once QuitRequested(), the line is ended together with
     // every process it started, and a line asked for after that is not started: both count
     // as exit code -1. A shell that cannot start counts as finished with exit code -1 and
     // no output.
@@ -34,8 +38,6 @@ public:
     void ExecuteAppending(const QString& commandLine, const FolderItem& target);
     // Standard output of the most recent Execute, decoded as UTF-8.
     QString Result() const;
-    // The same output, byte for byte.
-    QByteArray ResultBytes() const { return stdout_; }
     // Standard error of the most recent Execute, kept apart from Result.
     QByteArray ErrorOutput() const { return stderr_; }
     // Exit status of the line (of its last command); -1 when the shell could not start
@@ -61,6 +63,8 @@ public:
     QString ScratchShellPath();
 
 private:
+    friend struct test::Access;
+
     struct Child {
         pid_t pid = -1;
         int out = -1;      // read ends of the line's standard output and error

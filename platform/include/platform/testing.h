@@ -1,7 +1,8 @@
 #pragma once
 // What only tests use: the class records in order, the application object, the seam the
-// dialogs pass through, the clipboard's text, and what the windows and controls show
+// dialogs pass through, the clipboard's text, a line's output as bytes, and what the windows and controls show
 // (their geometry, a popup's rows, what a bar shows). The program never includes it.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -17,6 +18,7 @@ class Picture;
 class PopupMenu;
 class ProgressBar;
 class RectControl;
+class Shell;
 class Window;
 
 namespace test {
@@ -68,6 +70,9 @@ int Width(const Window& window);
 int Height(const Window& window);
 // The Qt window, for tests that act as a user would.
 QMainWindow* QtWindow(const Window& window);
+
+// Standard output of the runner's most recent line, byte for byte.
+QByteArray ResultBytes(const Shell& shell);
 
 // Reaches, for the functions above, what a class keeps to itself.
 struct Access;
