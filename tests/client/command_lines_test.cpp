@@ -20,13 +20,13 @@ TEST(CommandLines, CarryOrdinaryValuesExactlyAsTyped)
     EXPECT_EQ(Mentions(QStringLiteral("video"), QStringLiteral("title"), QStringLiteral("42"), std::nullopt,
                        QStringLiteral("KEY"), QStringLiteral("'/tmp/o.txt'"), QStringLiteral("'/s'")),
               take + "'http://api.pondwhirl.com/api/video/mentions?profile_id=42&api_key=KEY') && "
-              "[ \"$s\" = 200 ] || exit 100; grep -a '<title>' '/s' | sed 's/^[ ]*<title>//' | sed 's/<\\/title>.*//'"
-              " >> '/tmp/o.txt' || exit 101");
+              "[ \"$s\" = 200 ] || exit 100; echo >> '/s' || exit 100; "
+              "sed -n '/<title>/{s/^[ ]*<title>//;s/<\\/title>.*//;p;}' '/s' >> '/tmp/o.txt' || exit 101");
     EXPECT_EQ(Mentions(QStringLiteral("twitter"), QStringLiteral("message"), QStringLiteral("42"), 2,
                        QStringLiteral("KEY"), QStringLiteral("'/o'"), QStringLiteral("'/s'")),
               take + "'http://api.pondwhirl.com/api/twitter/mentions?profile_id=42&page_number=2&api_key=KEY') && "
-              "[ \"$s\" = 200 ] || exit 100; grep -a '<message>' '/s' | sed 's/^[ ]*<message>//'"
-              " | sed 's/<\\/message>.*//' >> '/o' || exit 101");
+              "[ \"$s\" = 200 ] || exit 100; echo >> '/s' || exit 100; "
+              "sed -n '/<message>/{s/^[ ]*<message>//;s/<\\/message>.*//;p;}' '/s' >> '/o' || exit 101");
     EXPECT_EQ(Delete(QStringLiteral("'/o'")), "if [ -f '/o' ] || [ -L '/o' ]; then rm -f '/o' || exit 101; fi");
     EXPECT_EQ(CreateEmpty(QStringLiteral("'/o'")), "true >> '/o' || exit 101");
 }

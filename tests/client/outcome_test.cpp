@@ -147,6 +147,44 @@ TEST_F(RealLines, EveryRequestLineReportsAsTheRuleReads)
     }
 }
 
+// Whatever bytes a page holds, its line appends the text of each line holding the tag:
+// blanks before the tag and everything from the closing tag on cut, each ended by a line
+// end, every other byte as it came.
+TEST_F(RealLines, APageAppendsTheTextOfEachLineHoldingTheTag)
+{
+    using namespace Qt::StringLiterals;
+    const QByteArray longText(1 << 20, 'x');
+    const struct {
+        const char* label;
+        QByteArray page;
+        QByteArray lines;
+    } cases[] = {
+        {"tag on the last line, no line end", "x\n  <message>last</message>"_qba, "last\n"_qba},
+        {"a bare tag ends the page", "<message>"_qba, "\n"_qba},
+        {"NUL bytes", "<message>a \0 b</message>\n\0<other>\0</other>\n"_qba, "a \0 b\n"_qba},
+        {"invalid UTF-8", "<message>caf\xc3\xa9 \xff\xfe</message>\xff tail\n\xff<message>lead</message>\n"_qba,
+         "caf\xc3\xa9 \xff\xfe\n\xff<message>lead\n"_qba},
+        {"CRLF", "<message>one</message>\r\n<message>two\r\n"_qba, "one\ntwo\r\n"_qba},
+        {"spaces cut, a tab kept", "   <message>a</message>\n\t<message>b</message>\n"_qba, "a\n\t<message>b\n"_qba},
+        {"several tags on a line", "  <message>first</message><message>second</message>\n"_qba, "first\n"_qba},
+        {"other tags only", "<title>t</title>\n<site_title>s</site_title>\n< message>m</message>\n"_qba, ""_qba},
+        {"empty page", ""_qba, ""_qba},
+        {"a long line", "<message>"_qba + longText + "</message>\n"_qba, longText + "\n"_qba},
+    };
+    const QString output = ScratchFolder() + QStringLiteral("/out.txt");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        QFile file(output);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("before\n");
+        file.close();
+        service.answerAll(Answer{200, c.page});
+        EXPECT_EQ(page(output), Outcome::Answered);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), "before\n"_qba + c.lines);
+    }
+}
+
 TEST_F(RealLines, ADetailsAnswerWithoutATotalIsStillAnAnswer)
 {
     service.answerAll(Answer{200, DetailsXmlWithoutTotal(QStringLiteral("7"), QStringLiteral("Acme"))});
