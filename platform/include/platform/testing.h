@@ -1,7 +1,8 @@
 #pragma once
 // What only tests use: the class records in order, the application object, the seam the
-// dialogs pass through, the clipboard's text, a line's output as bytes, and what the windows and controls show
-// (their geometry, a popup's rows, what a bar shows). The program never includes it.
+// dialogs pass through, the clipboard's text, a line's output as bytes, and what the
+// windows and controls show (their geometry, a popup's rows, what a bar shows). The
+// program never includes it.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
