@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QTimer>
 
 #include <chrono>
 #include <map>

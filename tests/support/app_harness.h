@@ -18,14 +18,12 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QMetaObject>
-#include <QScopeGuard>
 #include <QWidget>
 #include <chrono>
 #include <future>
 #include <gtest/gtest.h>
 #include <memory>
 #include <cstdio>
-#include <utility>
 
 namespace pwtest {
 
